@@ -1,0 +1,69 @@
+// Campfire: 500 sparks rising from behind the crowd, added onto the sky and pulled towards a swaying line.
+#include "show/fire.h"
+
+#include "show/clock.h"
+#include "show/quad.h"
+#include "show/textures.h"
+
+#include <GL/gl.h>
+#include <cmath>
+
+float swayX = 0.0f;
+
+void drawFire() {
+    glBindTexture(GL_TEXTURE_2D, texFire);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glCullFace(GL_BACK);
+    // Unlit, so that each spark shows its own colour and fades as its rates say.
+    glDisable(GL_LIGHTING);
+    for (const Particle& spark : firePool)
+        drawSpark(spark);
+}
+
+void drawSpark(const Particle& spark) {
+    swayX = static_cast<float>(500.0 + 200.0 * std::sin(songTime / 4.0));
+    glColor4f(spark.color[0], spark.color[1], spark.color[2], spark.color[3]);
+    glPushMatrix();
+    // The pull towards the sway line grows as the spark rises: none at y = 500, full at the top edge.
+    const float offset = spark.position[0] - swayX;
+    const float pulled = offset * (spark.position[1] / 500.0f);
+    const float drawnX = swayX + pulled;
+    glTranslatef(drawnX, spark.position[1], spark.position[2]);
+    glRotatef(spark.angle, 0.0f, 0.0f, 1.0f);
+    drawSpriteQuad();
+    glPopMatrix();
+}
+
+void updateFire() {
+    for (Particle& spark : firePool) {
+        spark.life -= frameDelta;
+        if (spark.life < 0.0f)
+            respawnSpark(spark);
+        for (int k = 0; k < 3; k++)
+            spark.position[k] += spark.velocity[k] * frameDelta;
+        for (int c = 0; c < 4; c++) {
+            spark.color[c] += spark.colorRate[c] * frameDelta;
+            if (spark.color[c] < 0.0f)
+                spark.color[c] = 0.0f;
+        }
+    }
+}
+
+// The random draws are made one statement at a time, so their order is fixed.
+void respawnSpark(Particle& spark) {
+    spark.life = static_cast<float>(10.0 + unitRandom());
+    spark.color[0] = spark.color[1] = spark.color[2] = spark.color[3] = 1.0f;
+    spark.colorRate[0] = -0.04f;
+    spark.colorRate[1] = -0.08f;
+    spark.colorRate[2] = -0.1f;
+    spark.colorRate[3] = -0.24f;
+    spark.position[0] = static_cast<float>(420.0 + 160.0 * unitRandom());
+    spark.position[1] = 550.0f;
+    spark.position[2] = 0.0f;
+    spark.velocity[0] = static_cast<float>(70.0 * unitRandom() - 35.0);
+    spark.velocity[1] = static_cast<float>(-20.0 - 50.0 * unitRandom());
+    spark.angle = static_cast<float>(360.0 * unitRandom());
+}

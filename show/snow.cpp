@@ -1,0 +1,54 @@
+// Snowfall: 100 flakes blown out of the duct's mouth, drifting and fading, each back every 9 seconds.
+#include "show/snow.h"
+
+#include "show/clock.h"
+#include "show/quad.h"
+#include "show/textures.h"
+
+#include <GL/gl.h>
+
+void drawSnow() {
+    glBindTexture(GL_TEXTURE_2D, texFlocke);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glCullFace(GL_BACK);
+    for (const Particle& flake : snowPool)
+        drawFlake(flake);
+}
+
+void drawFlake(const Particle& flake) {
+    glColor4f(flake.color[0], flake.color[1], flake.color[2], flake.color[3]);
+    glPushMatrix();
+    glTranslatef(flake.position[0], flake.position[1], flake.position[2]);
+    glRotatef(flake.angle, 0.0f, 0.0f, 1.0f);
+    drawSpriteQuad();
+    glPopMatrix();
+}
+
+void updateSnow() {
+    for (Particle& flake : snowPool) {
+        flake.life -= frameDelta;
+        if (flake.life < 0.0f)
+            respawnFlake(flake);
+        for (int k = 0; k < 3; k++)
+            flake.position[k] += flake.velocity[k] * frameDelta;
+        flake.color[3] += flake.colorRate[3] * frameDelta;
+        if (flake.color[3] < 0.0f)
+            flake.color[3] = 0.0f;
+    }
+}
+
+// The random draws are made one statement at a time, so their order is fixed.
+void respawnFlake(Particle& flake) {
+    flake.life = 9.0f;
+    flake.color[3] = 1.0f;
+    flake.colorRate[3] = -0.15f;
+    flake.position[0] = static_cast<float>(390.0 + 10.0 * unitRandom());
+    flake.position[1] = 220.0f;
+    flake.position[2] = 0.0f;
+    flake.velocity[0] = static_cast<float>(100.0 * unitRandom() - 10.0);
+    flake.velocity[1] = static_cast<float>(50.0 * unitRandom() - 10.0);
+    flake.angle = static_cast<float>(360.0 * unitRandom());
+}
