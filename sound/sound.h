@@ -15,9 +15,9 @@ using SoundTellFn = int32_t (*)(void* handle);
 
 void soundSetFileCallbacks(SoundOpenFn open, SoundCloseFn close, SoundReadFn read, SoundSeekFn seek,
                            SoundTellFn tell);
-int soundInit(int mixRate);                // non-zero on success; 0 when no audio device can be opened
-Song* soundLoadSong(const char* name);     // null on failure; the song repeats without end
-void soundPlaySong(Song* song);            // the clock starts at 0
-int soundGetTime(Song* song);              // whole milliseconds of music heard since play
-void soundFreeSong(Song* song);            // stops playback and releases the module
+int soundInit(int mixRate);            // non-zero on success; 0 when no audio device can be opened
+Song* soundLoadSong(const char* name); // null on failure; the song repeats without end
+void soundPlaySong(Song* song);        // the clock starts at 0
+int soundGetTime(Song* song);          // whole milliseconds of music heard since play
+void soundFreeSong(Song* song);        // stops playback and releases the module
 void soundClose();
