@@ -5,8 +5,10 @@ float songTime = 0.0f;
 float previousSongTime = 0.0f;
 float frameDelta = 0.0f;
 
-void tickClock(int positionMs) {
-    songTime = static_cast<float>(positionMs / 1000.0);
+void advanceClock(double seconds) {
+    songTime = static_cast<float>(seconds);
     frameDelta = songTime - previousSongTime; // not clamped: a position that goes back gives a negative step
     previousSongTime = songTime;
 }
+
+void tickClock(int positionMs) { advanceClock(positionMs / 1000.0); }
