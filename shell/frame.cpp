@@ -1,0 +1,59 @@
+// The shell's frame state and the GL steps of start-up and of every frame.
+#include "shell/frame.h"
+
+#include "show/show.h"
+
+#include <GL/glu.h>
+
+float eyeX = 0.0f;
+float eyeY = 0.0f;
+float eyeZ = -5.0f;
+GLenum shadeModel = GL_SMOOTH;
+double aspect = 1.0;
+double fovY = 100.0;
+double zNear = 1.0;
+double zFar = 10.0;
+float lightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+float lightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+float lightPosition[4] = {2.0f, 0.5f, -6.0f, 1.0f};
+
+void initGlState() {
+    glShadeModel(shadeModel);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_TEXTURE_2D);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+}
+
+void clearFrame() {
+    glClearColor(0.0f, 0.0f, 0.05f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void setCamera() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fovY, aspect, zNear, zFar);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eyeX, eyeY, eyeZ, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+}
+
+// Set while the camera's matrix is current, so the position is a point in the world.
+void setLight() {
+    glLightfv(GL_LIGHT1, GL_AMBIENT, lightAmbient);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, lightDiffuse);
+    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
+    glEnable(GL_LIGHT1);
+    glEnable(GL_LIGHTING);
+}
+
+void renderFrame() {
+    clearFrame();
+    setCamera();
+    setLight();
+    drawShow();
+}

@@ -1,0 +1,47 @@
+// The key table and the reshape callback; they change state that the next frame uses.
+#include "shell/keys.h"
+
+#include "shell/frame.h"
+#include "shell/shutdown.h"
+
+void onKeyboard(unsigned char key, int, int) {
+    // Each step is stored first and then held to its bound; a value equal to the bound stays.
+    switch (key) {
+    case 27:
+    case 'q':
+        shutdownShow();
+    case 'i':
+        eyeZ += 0.5f;
+        if (eyeZ > 10.0f)
+            eyeZ = 10.0f;
+        break;
+    case 'k':
+        eyeZ -= 0.5f;
+        if (eyeZ < 0.0f)
+            eyeZ = 0.0f;
+        break;
+    case 'l':
+        eyeX += 0.5f;
+        if (eyeX > 10.0f)
+            eyeX = 10.0f;
+        break;
+    case 'j':
+        eyeX -= 0.5f;
+        if (eyeX < -10.0f)
+            eyeX = -10.0f;
+        break;
+    case 's':
+        shadeModel = shadeModel == GL_FLAT ? GL_SMOOTH : GL_FLAT;
+        glShadeModel(shadeModel);
+        break;
+    default:
+        break;
+    }
+}
+
+void onReshape(int width, int height) {
+    glViewport(0, 0, width, height);
+    // A window of height 0 (minimised, or dragged shut) keeps the aspect it had.
+    if (height != 0)
+        aspect = double(width) / double(height);
+}

@@ -1,0 +1,37 @@
+// The entry point: the window, the fixed GL state, the resources, the four callbacks and the main loop.
+#include "shell/frame.h"
+#include "shell/keys.h"
+#include "shell/shutdown.h"
+#include "shell/startup.h"
+#include "show/clock.h"
+#include "sound/sound.h"
+
+#include <GL/glut.h>
+
+// The music's position is the show's only clock; no wall clock is read.
+static void onIdle() {
+    tickClock(soundGetTime(song));
+    glutPostRedisplay();
+    glFinish();
+}
+
+static void onDisplay() {
+    renderFrame();
+    glFlush();
+    glutSwapBuffers();
+}
+
+int main(int argc, char** argv) {
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(640, 480);
+    glutCreateWindow("plix - NightShore 2003 - veduzuvoz");
+    initGlState();
+    loadResources();
+    glutDisplayFunc(onDisplay);
+    glutReshapeFunc(onReshape);
+    glutKeyboardFunc(onKeyboard);
+    glutIdleFunc(onIdle);
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,82 @@
+// The file side of the sound layer: the stored callbacks, the libopenmpt stream adapters over them,
+// and loading a song through them.
+#include "sound/internal.h"
+
+#include <cstdlib>
+
+SoundFileCallbacks soundFiles;
+
+void soundSetFileCallbacks(SoundOpenFn open, SoundCloseFn close, SoundReadFn read, SoundSeekFn seek,
+                           SoundTellFn tell) {
+    soundFiles = {open, close, read, seek, tell};
+}
+
+size_t soundStreamRead(void* handle, void* destination, size_t bytes) {
+    auto* out = static_cast<unsigned char*>(destination);
+    size_t done = 0;
+    // The callback counts in 32 bits: a larger request goes in pieces until one comes back short.
+    while (done < bytes) {
+        size_t piece = bytes - done;
+        if (piece > (size_t{1} << 30))
+            piece = size_t{1} << 30;
+        int32_t got = soundFiles.read(out + done, static_cast<int32_t>(piece), handle);
+        if (got <= 0)
+            break;
+        done += static_cast<size_t>(got);
+        if (static_cast<size_t>(got) < piece)
+            break;
+    }
+    return done;
+}
+
+int soundStreamSeek(void* handle, int64_t offset, int whence) {
+    int32_t before = soundFiles.tell(handle);
+    int64_t target;
+    switch (whence) {
+    case OPENMPT_STREAM_SEEK_SET:
+        target = offset;
+        break;
+    case OPENMPT_STREAM_SEEK_CUR:
+        target = int64_t{before} + offset;
+        break;
+    case OPENMPT_STREAM_SEEK_END:
+        target = int64_t{soundFiles.seek(handle, 0, 2)} + offset;
+        break;
+    default:
+        return -1;
+    }
+    // The callbacks clamp instead of failing, so success means landing exactly on the target.
+    if (target >= 0 && target <= INT32_MAX &&
+        soundFiles.seek(handle, static_cast<int32_t>(target), 0) == target)
+        return 0;
+    soundFiles.seek(handle, before, 0);
+    return -1;
+}
+
+int64_t soundStreamTell(void* handle) {
+    return soundFiles.tell(handle);
+}
+
+Song* soundLoadSong(const char* name) {
+    if (!name || !soundFiles.open)
+        return nullptr;
+    void* handle = soundFiles.open(name);
+    if (!handle)
+        return nullptr;
+    openmpt_stream_callbacks callbacks = {soundStreamRead, soundStreamSeek, soundStreamTell};
+    int error = 0;
+    // libopenmpt reads the whole file while it builds the module and never calls back afterwards.
+    openmpt_module* module = openmpt_module_create2(callbacks, handle, openmpt_log_func_silent, nullptr,
+                                                    nullptr, nullptr, &error, nullptr, nullptr);
+    soundFiles.close(handle);
+    if (!module)
+        return nullptr;
+    openmpt_module_set_repeat_count(module, -1);
+    auto* song = static_cast<Song*>(std::calloc(1, sizeof(Song)));
+    if (!song) {
+        openmpt_module_destroy(module);
+        return nullptr;
+    }
+    song->module = module;
+    return song;
+}

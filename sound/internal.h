@@ -1,0 +1,30 @@
+// What the sound layer's own files share: the song record, the stored file callbacks and the
+// adapters that let libopenmpt read through them.
+#pragma once
+
+#include "sound/sound.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <libopenmpt/libopenmpt.h>
+
+struct Song {
+    openmpt_module* module;
+    int lastReportedMs; // the main thread's last answer, so that the time never goes backwards
+};
+
+struct SoundFileCallbacks {
+    SoundOpenFn open;
+    SoundCloseFn close;
+    SoundReadFn read;
+    SoundSeekFn seek;
+    SoundTellFn tell;
+};
+
+extern SoundFileCallbacks soundFiles;
+
+// libopenmpt's stream interface over a handle of the stored callbacks. Seek returns 0 when the stream
+// reached exactly the asked position and -1 otherwise, leaving the position where it was.
+size_t soundStreamRead(void* handle, void* destination, size_t bytes);
+int soundStreamSeek(void* handle, int64_t offset, int whence);
+int64_t soundStreamTell(void* handle);
