@@ -1,0 +1,79 @@
+// The score notation: note names, melody tokens and drum strings turned into pattern cells.
+#include "tools/assetgen/music/score.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+void put(XmPattern& p, int row, int channel, int instrument, int note, int volume) {
+    if (row < 0 || row >= kXmRows || channel < 0 || channel >= kXmChannels)
+        return;
+    XmCell& c = p.cells[row][channel];
+    c.note = uint8_t(note);
+    c.instrument = note == kXmKeyOff ? 0 : uint8_t(instrument);
+    c.volume = note == kXmKeyOff ? 0 : uint8_t(0x10 + (volume < 0 ? 0 : volume > 64 ? 64 : volume));
+}
+
+int parseNote(const char* text) {
+    static const int semitones[7] = {9, 11, 0, 2, 4, 5, 7}; // A..G
+    const char letter = char(std::toupper(text[0]));
+    if (letter < 'A' || letter > 'G')
+        return -1;
+    int semi = semitones[letter - 'A'];
+    int i = 1;
+    if (text[i] == '#')
+        semi++, i++;
+    else if (text[i] == 'b')
+        semi--, i++;
+    if (!std::isdigit(static_cast<unsigned char>(text[i])))
+        return -1;
+    const int note = 1 + 12 * (text[i] - '0') + semi;
+    return note >= 1 && note <= 96 ? note : -1;
+}
+
+void melody(XmPattern& p, int channel, int instrument, int row, int volume, const char* tokens) {
+    const char* s = tokens;
+    while (*s) {
+        while (*s == ' ')
+            s++;
+        if (!*s)
+            break;
+        char token[16] = {};
+        int n = 0;
+        while (*s && *s != ' ' && n < 15)
+            token[n++] = *s++;
+        const char* slash = std::strchr(token, '/');
+        const int length = slash ? std::atoi(slash + 1) : 1;
+        const char* at = std::strchr(token, '@');
+        const int vol = at ? std::atoi(at + 1) : volume;
+        if (token[0] == 'r')
+            put(p, row, channel, 0, kXmKeyOff, 0);
+        else if (token[0] != '.') {
+            const int note = parseNote(token);
+            if (note > 0)
+                put(p, row, channel, instrument, note, vol);
+        }
+        row += length;
+    }
+}
+
+void beat(XmPattern& p, int channel, int row, const char* hits) {
+    struct Hit {
+        char c;
+        int key, volume;
+    };
+    static const Hit kit[] = {
+        {'k', kKeyKick, 60},   {'q', kKeyKick, 36},      {'s', kKeySnare, 50},     {'S', kKeySnare, 62},
+        {'g', kKeySnare, 18},  {'x', kKeyClosedHat, 34}, {'y', kKeyClosedHat, 20}, {'o', kKeyOpenHat, 30},
+        {'j', kKeySleigh, 34}, {'i', kKeySleigh, 20},    {'C', kKeyCrash, 52},     {'c', kKeyCrash, 32},
+        {'l', kKeyLowTom, 52}, {'m', kKeyMidTom, 50},    {'h', kKeyHighTom, 48},
+    };
+    for (const char* s = hits; *s; s++) {
+        if (*s == ' ' || *s == '|')
+            continue;
+        for (const Hit& h : kit)
+            if (h.c == *s)
+                put(p, row, channel, kDrums, h.key, h.volume);
+        row++;
+    }
+}
