@@ -90,11 +90,13 @@ TEST_F(Oia, RefusalsInTheirOrder) {
 
     expectRefused(header(10), "Mode 0a not supported!\n");
     expectRefused(header(0xE1), "Mode e1 not supported!\n");
-    for (int mode : {0, 1, 3, 4, 7, 8, 12, 15, 16, 0xFF}) {
-        char line[64];
-        snprintf(line, sizeof line, "Mode %02x not supported!\n", mode);
-        expectRefused(header(mode, 0, 1), line);
-    }
+    struct {
+        unsigned char mode;
+        const char* shown;
+    } others[] = {{0, "00"},  {1, "01"},  {3, "03"},  {4, "04"},   {8, "08"},
+                  {12, "0c"}, {15, "0f"}, {16, "10"}, {0xFF, "ff"}};
+    for (auto other : others)
+        expectRefused(header(other.mode, 0, 1), std::string("Mode ") + other.shown + " not supported!\n");
 }
 
 TEST_F(Oia, CountsAndStridesAndIgnoredBytes) {
