@@ -1,0 +1,104 @@
+// A preloaded library for the end-to-end tests and the start-up benchmark: it notes, with the time
+// since the process began, when plix creates its window, opens audio, builds the module, makes
+// textures and presents frames, then passes each call on. The log goes to $PLIX_WATCH_LOG.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <libopenmpt/libopenmpt.h>
+#include <unistd.h>
+
+namespace {
+
+int logFd = -2;
+
+// CLOCK_MONOTONIC in nanoseconds: the same clock the benchmark reads before it starts plix.
+long long now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+void note(const char* event) {
+    if (logFd == -2) {
+        const char* path = std::getenv("PLIX_WATCH_LOG");
+        logFd = path ? open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+    }
+    if (logFd < 0)
+        return;
+    char line[128];
+    int n = std::snprintf(line, sizeof line, "%s %lld\n", event, now());
+    if (write(logFd, line, n) != n)
+        logFd = -1;
+}
+
+template <typename F> F next(const char* name) {
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+extern "C" {
+
+int glutCreateWindow(const char* title) {
+    static auto real = next<int (*)(const char*)>("glutCreateWindow");
+    note("window-begin");
+    int id = real(title);
+    note("window-end");
+    return id;
+}
+
+void glutSwapBuffers() {
+    static auto real = next<void (*)()>("glutSwapBuffers");
+    static std::atomic<int> swaps;
+    real();
+    // The first few frames are enough to see that drawing began.
+    if (swaps++ < 3)
+        note("swap");
+}
+
+void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border,
+                  GLenum format, GLenum type, const void* pixels) {
+    static auto real =
+        next<void (*)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*)>(
+            "glTexImage2D");
+    real(target, level, internal, w, h, border, format, type, pixels);
+    note("texture");
+}
+
+int SDL_InitSubSystem(Uint32 flags) {
+    static auto real = next<int (*)(Uint32)>("SDL_InitSubSystem");
+    note("audio-begin");
+    return real(flags);
+}
+
+SDL_AudioDeviceID SDL_OpenAudioDevice(const char* device, int capture, const SDL_AudioSpec* want,
+                                      SDL_AudioSpec* have, int changes) {
+    static auto real =
+        next<SDL_AudioDeviceID (*)(const char*, int, const SDL_AudioSpec*, SDL_AudioSpec*, int)>(
+            "SDL_OpenAudioDevice");
+    SDL_AudioDeviceID id = real(device, capture, want, have, changes);
+    note(id ? "audio-end" : "audio-failed");
+    return id;
+}
+
+openmpt_module* openmpt_module_create2(openmpt_stream_callbacks callbacks, void* stream,
+                                       openmpt_log_func logfunc, void* loguser, openmpt_error_func errfunc,
+                                       void* erruser, int* error, const char** message,
+                                       const openmpt_module_initial_ctl* ctls) {
+    static auto real =
+        next<openmpt_module* (*)(openmpt_stream_callbacks, void*, openmpt_log_func, void*, openmpt_error_func,
+                                 void*, int*, const char**, const openmpt_module_initial_ctl*)>(
+            "openmpt_module_create2");
+    note("module-begin");
+    openmpt_module* module =
+        real(callbacks, stream, logfunc, loguser, errfunc, erruser, error, message, ctls);
+    note(module ? "module-end" : "module-failed");
+    return module;
+}
+
+} // extern "C"
