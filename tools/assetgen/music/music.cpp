@@ -66,7 +66,7 @@ XmInstrument drumKit(int& serial) {
         {"snare", synthSnare(kKeySnare), 50, 120},
         {"hat", synthHat(kKeyClosedHat, false), 40, 160},
         {"open hat", synthHat(kKeyOpenHat, true), 36, 160},
-        {"crash", synthCrash(kKeyCrash), 44, 96},
+        {"crash", synthCrash(kKeyCrash), 56, 96},
         {"tom", synthTom(kKeyLowTom), 56, 110},
         {"sleigh bells", synthSleigh(kKeySleigh), 40, 176},
     };

@@ -65,8 +65,8 @@ void beat(XmPattern& p, int channel, int row, const char* hits) {
     static const Hit kit[] = {
         {'k', kKeyKick, 60},   {'q', kKeyKick, 36},      {'s', kKeySnare, 50},     {'S', kKeySnare, 62},
         {'g', kKeySnare, 18},  {'x', kKeyClosedHat, 34}, {'y', kKeyClosedHat, 20}, {'o', kKeyOpenHat, 30},
-        {'j', kKeySleigh, 34}, {'i', kKeySleigh, 20},    {'C', kKeyCrash, 52},     {'c', kKeyCrash, 32},
-        {'l', kKeyLowTom, 52}, {'m', kKeyMidTom, 50},    {'h', kKeyHighTom, 48},
+        {'j', kKeySleigh, 34}, {'i', kKeySleigh, 20},    {'C', kKeyCrash, 64},     {'c', kKeyCrash, 32},
+        {'l', kKeyLowTom, 44}, {'m', kKeyMidTom, 40},    {'h', kKeyHighTom, 34},
     };
     for (const char* s = hits; *s; s++) {
         if (*s == ' ' || *s == '|')

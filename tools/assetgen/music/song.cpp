@@ -43,7 +43,7 @@ void figure(XmPattern& p, int row, const char* a, const char* b, const char* c) 
 // Intro, and again the close: IV, then V when the snow starts (row 15), resolving to I on row 31.
 void introAndClose(XmPattern& p) {
     melody(p, chPad, kPad, 0, 34, "G2/15 A2/16@38 D3/33@42");
-    melody(p, chBass, kBass, 0, 40, "G1/15 A1/16 D1/31 r/2");
+    melody(p, chBass, kBass, 0, 40, "G1/15 A1/12 r/4 D1/31 r/2");
     melody(p, chLead, kBells, 15, 44,
            "A5/1@30 D6/1@36 F#6/1@42 A6/4 G6/2 F#6/2 E6/2 C#6/3 "
            "D6/8@50 A5/4@40 F#6/4@44 E6/4@40 D6/4@38 A5/4@32 D6/5@36");
@@ -74,8 +74,8 @@ void themeFull(XmPattern& p) {
     beat(p, chHat, 0, (rep("x.j.x.j.x.j.x.j.", 3) + "x.j.x...........").c_str());
     beat(p, chCrash, 0, "C........................................................C");
     melody(p, chBass, kBass, 0, 46,
-           (std::string(kBassD) + kBassBm + kBassG + "A1/3 A1/1 E2/2 A1/2 A2/1 A1/3 r/4").c_str());
-    melody(p, chPad, kPad, 0, 32, "D4/16 B3/16 G3/16 A3/9 A3/3@40 r/4");
+           (std::string(kBassD) + kBassBm + kBassG + "A1/3 A1/1 r/5 A1/3 r/4").c_str());
+    melody(p, chPad, kPad, 0, 32, "D4/16 B3/16 G3/16 A3/4 r/5 A3/3 r/4");
     melody(p, chPiano, kPiano, 0, 26,
            (std::string(kArpD) + kArpBm + kArpG + "A3/2 E4/2 A4/2 C#5/2 E5/1 E5/3@34 r/4").c_str());
     melody(p, chLead, kFlute, 0, 44,
@@ -113,9 +113,9 @@ void buildUp(XmPattern& p) {
     beat(p, chCrash, 0, "c.................................................C");
     melody(p, chBass, kBass, 0, 46,
            (std::string(kBassD) + kBassBm +
-            "G1/3 G1/1 D2/2 G1/2 G2/2 D2/2 A1/2 B1/2 C#2/2 D1/2 D3/2 D2/2 D3/2 D2/2 D3/2 D2/2")
+            "G1/3 G1/1 D2/2 G1/2 G2/2 D2/2 r/6 D1/2 D3/2 D2/2 D3/2 D2/2 D3/2 D2/2")
                .c_str());
-    melody(p, chPad, kPad, 0, 32, "D4/16 B3/16 G3/12 A3/6 D5/14@36");
+    melody(p, chPad, kPad, 0, 32, "D4/16 B3/16 G3/12 r/6 D5/14@36");
     melody(p, chPiano, kPiano, 0, 26,
            (std::string(kArpD) + kArpBm +
             "G3/2 D4/2 G4/2 B4/2 D5/2 B4/2 A4/1@30 C#5/1@32 E5/1@34 A5/1@36 C#6/1@38 E6/1@40 "
