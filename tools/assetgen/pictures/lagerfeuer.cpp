@@ -1,0 +1,192 @@
+// The campfire's backdrop: a night photograph of a crowd round a fire. The sky above the heads is left
+// transparent for the sparks, which the show draws behind this picture.
+#include "tools/assetgen/pictures/noise.h"
+#include "tools/assetgen/pictures/paint.h"
+
+#include <cmath>
+
+namespace {
+// In canvas units: sky above 325 (texel row 217), heads down to 456 (row 304), solid below.
+constexpr float kSkyEnd = 325.5f, kSolid = 456;
+constexpr float kFireX = 505, kFireY = 640;
+
+float fireLight(float x, float y) {
+    const float d = std::hypot(x - kFireX, (y - kFireY) * 1.3f);
+    return 1.6f * std::exp(-d / 230) + 0.15f * std::exp(-d / 700);
+}
+const Col kFireCol{1.0f, 0.55f, 0.22f};
+
+Col lit(Col base, float light) {
+    return Col{base.r * (0.04f + light * kFireCol.r), base.g * (0.04f + light * kFireCol.g),
+               base.b * (0.06f + light * kFireCol.b)};
+}
+
+struct Head {
+    float x, y, r; // head centre and radius
+    int hat;       // 0 none, 1 beanie, 2 hood
+    Col coat, hair, skin;
+};
+
+float personDistance(const Head& h, float x, float y, float sway) {
+    const float head = sdEllipse(x, y, h.x, h.y, h.r * 0.8f, h.r);
+    const float neck = sdBox(x, y, h.x, h.y + h.r * 1.1f, h.r * 0.35f, h.r * 0.5f);
+    // Shoulders and body: a wide rounded block under the head, slightly leaning.
+    const float top = h.y + h.r * 1.35f;
+    const float bx = h.x + sway * (y - top);
+    const float body = sdBox(x, y, bx, top + 400, h.r * 2.1f, 400, h.r * 0.9f);
+    float d = std::fmin(head, std::fmin(neck, body));
+    if (h.hat == 1)
+        d = std::fmin(d, sdEllipse(x, y, h.x, h.y - h.r * 0.45f, h.r * 0.88f, h.r * 0.7f));
+    if (h.hat == 2)
+        d = std::fmin(d, sdEllipse(x, y, h.x, h.y + h.r * 0.05f, h.r * 1.05f, h.r * 1.12f));
+    // Stray hair and fabric fuzz make the outline ragged.
+    return d + 3.0f * (fbm(x / 4, y / 4, 201, 2) - 0.5f);
+}
+
+// People across the fire, facing it and the viewer, lit warm from below.
+Col farPerson(const Head& h, float x, float y) {
+    const float dy = (y - h.y) / h.r, dx = (x - h.x) / h.r;
+    float light = fireLight(x, y) * (0.55f + 0.45f * smooth(-1.0f, 1.0f, dy));
+    // Light comes from the fire's side.
+    light *= 0.8f + 0.35f * clamp01(0.5f - dx * (h.x < kFireX ? -0.5f : 0.5f));
+    Col c;
+    if (y > h.y + h.r * 1.3f) {
+        c = scale(h.coat, 0.8f + 0.4f * fbm(x / 7, y / 7, 202, 3));
+        light *= 0.7f;
+    } else {
+        const float inHead = sdEllipse(x, y, h.x, h.y, h.r * 0.8f, h.r);
+        const float hairLine = h.y - h.r * 0.25f + 0.25f * h.r * dx * dx;
+        c = y < hairLine || inHead > -1.5f ? h.hair : h.skin;
+        if (h.hat == 1 && sdEllipse(x, y, h.x, h.y - h.r * 0.45f, h.r * 0.88f, h.r * 0.7f) < 0 &&
+            y < h.y - h.r * 0.1f)
+            c = h.coat;
+        if (h.hat == 2 && inHead > -h.r * 0.08f)
+            c = h.coat;
+        // Eye sockets and the nose's shadow, from light below.
+        if (c.r == h.skin.r && std::fabs(dy + 0.05f) < 0.12f && std::fabs(std::fabs(dx) - 0.3f) < 0.14f)
+            c = scale(c, 0.55f);
+    }
+    return lit(c, light);
+}
+
+// People on the viewer's side: backs to us, dark against the fire, rimmed with its light.
+Col nearPerson(const Head& h, float x, float y, float dist) {
+    Col c = y < h.y + h.r * 1.2f ? h.hair : scale(h.coat, 0.8f + 0.4f * fbm(x / 9, y / 9, 203, 3));
+    const float towards = clamp01(((x - h.x) * (kFireX - h.x) > 0 ? 1.0f : 0.2f));
+    const float rim = std::exp(dist / 5.0f) * towards * smooth(900, 430, y);
+    const float light = 0.12f * fireLight(x, y) + 1.4f * rim;
+    return lit(c, light);
+}
+
+// Flames: a bundle of tongues made of stretched noise, coloured by temperature.
+float flameHeat(float x, float y) {
+    const float h = (kFireY - y) / 250; // 0 at the base, 1 at the tips
+    if (h < -0.15f || h > 1.2f)
+        return 0;
+    const float warp = (fbm(x / 55, y / 70 + 3, 211, 4) - 0.5f) * 90 * clamp01(h + 0.2f);
+    const float q = (x - kFireX + warp) / (95 * (1.05f - 0.75f * clamp01(h)));
+    const float body = clamp01(1 - q * q) * smooth(-0.15f, 0.05f, h) * (1 - smooth(0.25f, 1.15f, h));
+    const float tongues = fbm(x / 22, y / 55, 212, 4);
+    return clamp01(body * (0.45f + 1.3f * tongues) * 1.4f - 0.25f);
+}
+
+Col heatColour(float t) {
+    if (t < 0.35f)
+        return mix(Col{0.35f, 0.03f, 0.0f}, Col{0.95f, 0.30f, 0.03f}, t / 0.35f);
+    if (t < 0.7f)
+        return mix(Col{0.95f, 0.30f, 0.03f}, Col{1.0f, 0.72f, 0.20f}, (t - 0.35f) / 0.35f);
+    return mix(Col{1.0f, 0.72f, 0.20f}, Col{1.0f, 0.96f, 0.80f}, (t - 0.7f) / 0.3f);
+}
+
+Col ground(float x, float y) {
+    // Trodden earth and the dark beyond it, lit by the fire.
+    const float n = fbm(x / 18, y / 9, 221, 4);
+    const Col earth = scale(Col{0.35f, 0.25f, 0.18f}, 0.7f + 0.5f * n);
+    return lit(earth, fireLight(x, y) * 0.55f * smooth(430, 620, y));
+}
+} // namespace
+
+bool paintLagerFeuer(PngData& out) {
+    Img canvas = makeImg(kCanvasW, kCanvasH);
+    // Solid ground from the band's end downwards; above it nothing yet.
+    for (int y = int(kSolid) - 4; y < kCanvasH; y++)
+        for (int x = 0; x < kCanvasW; x++)
+            blendOver(canvas, x, y, ground(x + 0.5f, y + 0.5f), 1);
+
+    const Col coats[] = {{0.30f, 0.22f, 0.18f}, {0.20f, 0.24f, 0.35f}, {0.45f, 0.15f, 0.12f},
+                         {0.25f, 0.30f, 0.20f}, {0.50f, 0.45f, 0.40f}, {0.15f, 0.15f, 0.17f}};
+    const Col hairs[] = {
+        {0.10f, 0.07f, 0.05f}, {0.35f, 0.22f, 0.10f}, {0.60f, 0.45f, 0.25f}, {0.05f, 0.05f, 0.05f}};
+    const Col skins[] = {{0.85f, 0.62f, 0.48f}, {0.62f, 0.42f, 0.30f}, {0.45f, 0.30f, 0.22f}};
+    Rng rng = makeRng(2003);
+
+    // Far row: heads between the band's top and the solid ground, some taller, some smaller.
+    const float farX[] = {40, 130, 215, 290, 360, 650, 725, 800, 885, 975};
+    for (float fx : farX) {
+        Head h;
+        h.r = uniform(rng, 22, 30);
+        h.x = fx + uniform(rng, -15, 15);
+        h.y = kSkyEnd + h.r * 1.1f + uniform(rng, 8, 55);
+        h.hat = int(uniform(rng, 0, 3.5f)) % 3;
+        h.coat = coats[int(uniform(rng, 0, 6))];
+        h.hair = hairs[int(uniform(rng, 0, 4))];
+        h.skin = skins[int(uniform(rng, 0, 3))];
+        const float sway = uniform(rng, -0.08f, 0.08f);
+        fillShape(
+            canvas, h.x - h.r * 3.5f, h.y - h.r * 1.4f, h.x + h.r * 3.5f, kCanvasH,
+            [&](float x, float y) { return personDistance(h, x, y, sway); },
+            [&](float x, float y) { return farPerson(h, x, y); }, 1.5f);
+    }
+    // Two small people right behind the fire, half hidden by its flames.
+    for (float fx : {455.0f, 570.0f}) {
+        Head h{fx, 420 + uniform(rng, 0, 10), 24, 0, coats[int(uniform(rng, 0, 6))], hairs[1], skins[0]};
+        fillShape(
+            canvas, h.x - 90, h.y - 40, h.x + 90, kCanvasH,
+            [&](float x, float y) { return personDistance(h, x, y, 0); },
+            [&](float x, float y) { return farPerson(h, x, y); }, 1.5f);
+    }
+
+    // Logs, glowing at their ends, then the flames over everything behind them.
+    const float logs[][4] = {{400, 665, 600, 630}, {410, 625, 610, 668}, {470, 680, 540, 600}};
+    for (const auto& l : logs)
+        fillShape(
+            canvas, 380, 580, 630, 700,
+            [&](float x, float y) { return sdSegment(x, y, l[0], l[1], l[2], l[3], 13); },
+            [&](float x, float y) {
+                const float ember = smooth(0.55f, 0.8f, fbm(x / 6, y / 6, 231, 3)) * smooth(560, 650, y);
+                return mix(lit(Col{0.3f, 0.2f, 0.12f}, 0.6f), heatColour(0.5f), ember);
+            });
+    for (int y = 300; y < 700; y++)
+        for (int x = 330; x < 690; x++) {
+            const float t = flameHeat(x + 0.5f, y + 0.5f);
+            if (t > 0)
+                blendOver(canvas, x, y, heatColour(t), clamp01(t * 2.5f));
+        }
+
+    // Near row: big dark heads and shoulders, leaving the fire in view.
+    const Head nearHeads[] = {
+        {70, 545, 78, 1, coats[5], hairs[3], skins[0]},
+        {275, 600, 70, 0, coats[1], hairs[0], skins[0]},
+        {760, 590, 74, 2, coats[0], hairs[0], skins[0]},
+        {960, 530, 82, 0, coats[3], hairs[1], skins[0]},
+    };
+    for (const Head& h : nearHeads)
+        fillShape(
+            canvas, h.x - h.r * 3, h.y - h.r * 1.3f, h.x + h.r * 3, kCanvasH,
+            [&](float x, float y) { return personDistance(h, x, y, 0.03f); },
+            [&](float x, float y) { return nearPerson(h, x, y, personDistance(h, x, y, 0.03f)); }, 1.5f);
+
+    Img tex = resample(canvas, kTex, kTex);
+    addGrain(tex, 0.04f, 241);
+    // The bands the show relies on, exactly: open sky above row 217, solid from row 304.
+    for (int y = 0; y < kTex; y++)
+        for (int x = 0; x < kTex; x++) {
+            float* p = tex.at(x, y);
+            if (y < 217)
+                p[0] = p[1] = p[2] = p[3] = 0;
+            else if (y >= 304)
+                p[3] = 1;
+        }
+    out = packRgb(kTex, kTex, straightColour(tex, 3), true, 8);
+    return true;
+}
