@@ -13,10 +13,17 @@ const float kDx = (kMx - kAx) / kLen, kDy = (kMy - kAy) / kLen; // along the axi
 const float kNx = -kDy, kNy = kDx;                              // across it (pointing down-left)
 // Light from a bulb up and to the left, in front of the wall.
 constexpr float kLightX = 120, kLightY = -160;
+constexpr float kFloor = 712;
 
 float lightAt(float x, float y) {
     const float d = std::hypot(x - kLightX, y - kLightY) / 620;
     return 1.15f / (1 + d * d * 1.6f);
+}
+
+// The bulb's light is warm, what the room throws back is cool.
+Col lightUp(Col c, float x, float y) {
+    const float l = lightAt(x, y);
+    return Col{c.r * (0.05f + 1.05f * l), c.g * (0.06f + 0.97f * l), c.b * (0.08f + 0.82f * l), c.a};
 }
 
 struct DuctPoint {
@@ -48,7 +55,7 @@ Col wall(float x, float y) {
     const float fx = x + ox - col * bw, fy = y - row * bh;
     const float joint = std::fmin(std::fmin(fx, bw - fx), std::fmin(fy, bh - fy));
     const float tone = 0.92f + 0.16f * hash2(col, row, 101);
-    Col c = scale(Col{0.60f, 0.60f, 0.55f}, tone);
+    Col c = scale(Col{0.60f, 0.61f, 0.62f}, tone);
     const float pores = fbm(x / 3, y / 3, 102, 3), blotch = fbm(x / 60, y / 60, 103, 4);
     c = scale(c, 0.82f + 0.25f * pores + 0.2f * (blotch - 0.5f));
     if (hash2(int(x), int(y), 104) > 0.985f)
@@ -60,23 +67,32 @@ Col wall(float x, float y) {
     // Grime running down from the duct's mouth and along the floor.
     const float streak = smooth(0.55f, 0.8f, fbm(x / 20, y / 200, 105, 4)) * smooth(300, 760, y);
     c = scale(c, 1 - 0.25f * streak);
+    // The floor: bare concrete, meeting the wall in a dark corner.
+    if (y > kFloor) {
+        const float depth = (y - kFloor) / (kCanvasH - kFloor);
+        Col f = scale(Col{0.50f, 0.49f, 0.47f}, 0.75f + 0.35f * fbm(x / (30 + 60 * depth), y / 6, 106, 4));
+        f = scale(f, 0.55f + 0.45f * smooth(0, 0.4f, depth));
+        c = mix(c, f, smooth(0, 2, y - kFloor));
+    } else {
+        c = scale(c, 1 - 0.45f * std::exp(-(kFloor - y) / 14));
+    }
     // The duct's soft shadow, thrown down and to the right by the bulb.
     const float sd = ductDistance(x - 46, y - 80);
     c = scale(c, 1 - 0.55f * (1 - smooth(-40, 50, sd)));
-    return scale(c, lightAt(x, y));
+    return lightUp(c, x, y);
 }
 
 Col metal(float x, float y) {
     const DuctPoint p = ductCoords(x, y);
     const float r = ductRadius(p.t), u = std::fmax(-1.0f, std::fmin(1.0f, p.s / r));
-    // Cylinder normal: across-axis tilt in the picture plane, the rest towards the viewer.
-    const float nz = std::sqrt(std::fmax(0.0f, 1 - u * u));
-    const float nx = kNx * u, ny = kNy * u;
-    const float lx = -0.45f, ly = -0.65f, lz = 0.62f; // towards the bulb
-    const float hx = lx, hy = ly, hz = lz + 1, hl = std::hypot(hx, std::hypot(hy, hz));
-    const float diffuse = std::fmax(0.0f, nx * lx + ny * ly + nz * lz);
-    const float spec = std::pow(std::fmax(0.0f, (nx * hx + ny * hy + nz * hz) / hl), 60.0f);
-    const float floorBounce = smooth(0.5f, 0.95f, u) * 0.25f; // light coming back off the floor
+    // A polished cylinder mirrors its surroundings in bands along its length: the bulb as a bright streak
+    // near the top, the dark room across the middle, the lit floor low down, dark again at the very bottom.
+    const float g1 = (u + 0.48f) / 0.10f, g2 = (u + 0.62f) / 0.30f, g3 = (u - 0.58f) / 0.22f,
+                g4 = (u - 0.05f) / 0.3f;
+    const float env = 0.30f + 1.2f * std::exp(-g1 * g1) + 0.35f * std::exp(-g2 * g2) +
+                      0.30f * std::exp(-g3 * g3) - 0.18f * std::exp(-g4 * g4) - 0.2f * smooth(0.85f, 1.0f, u);
+    // The streak is brightest where the duct passes closest to the bulb.
+    const float near = std::exp(-std::fabs(p.t - 240) / 260);
     // Galvanised spangle: blotches of slightly different sheen.
     const float spangle = fbm(p.t / 14, p.s / 14, 111, 3) * 0.6f + fbm(p.t / 4, p.s / 4, 112, 2) * 0.4f;
     Col base = scale(Col{0.62f, 0.64f, 0.66f}, 0.8f + 0.35f * spangle);
@@ -86,14 +102,12 @@ Col metal(float x, float y) {
     const float ribSide = std::sin((f - 0.5f) * 70.0f) * rib;
     const float collar = smooth(kLen - 30, kLen - 26, p.t);
     const float collarEdge = std::exp(-(p.t - (kLen - 28)) * (p.t - (kLen - 28)) / 6.0f);
-    float shade = 0.10f + 0.75f * diffuse + floorBounce - 0.25f * collarEdge;
+    float shade = (env - 0.25f * collarEdge) * (0.75f + 0.5f * near);
     shade *= 1 + (1 - collar) * (0.35f * ribSide - 0.1f * rib);
     Col c = scale(base, shade);
-    const float sp = spec * (1.1f + 0.6f * spangle);
-    c = Col{c.r + sp, c.g + sp, c.b + sp * 0.95f};
     // Dust settled along the top.
     c = mix(c, Col{0.45f, 0.42f, 0.36f}, 0.35f * smooth(-0.55f, -0.95f, u) * fbm(p.t / 9, p.s / 5, 113, 3));
-    return scale(c, lightAt(x, y) * 0.95f);
+    return scale(c, 0.35f + 0.65f * lightAt(x, y));
 }
 
 Col opening(float x, float y) {
@@ -114,7 +128,7 @@ Col opening(float x, float y) {
 
 Col strap(float x, float y) {
     const float shade = 0.7f + 0.3f * std::sin((x - 150) * 0.2f) + 0.1f * fbm(x / 3, y / 3, 121, 2);
-    return scale(Col{0.50f, 0.50f, 0.52f}, shade * lightAt(x, y));
+    return lightUp(scale(Col{0.50f, 0.50f, 0.52f}, shade), x, y);
 }
 } // namespace
 
@@ -131,15 +145,53 @@ bool paintHeatTube(PngData& out) {
             const float d = std::fmax(0.0f, -0.6f * u + 0.8f * std::sqrt(std::fmax(0.0f, 1 - u * u)));
             const float sp = std::pow(std::fmax(0.0f, 1 - std::fabs(u + 0.45f) * 3), 6.0f);
             const Col c = scale(Col{0.72f, 0.42f, 0.26f}, 0.2f + 0.9f * d);
-            return scale(Col{c.r + sp * 0.6f, c.g + sp * 0.45f, c.b + sp * 0.3f}, lightAt(x, y));
+            return lightUp(Col{c.r + sp * 0.6f, c.g + sp * 0.45f, c.b + sp * 0.3f}, x, y);
         });
     for (float cx : {230.0f, 760.0f})
         fillShape(
             canvas, cx - 20, py - 24, cx + 20, py + 24,
             [&](float x, float y) { return sdBox(x, y, cx, py, 10, 18, 3); },
             [&](float x, float y) {
-                return scale(Col{0.35f, 0.35f, 0.37f}, lightAt(x, y) * (0.7f + 0.3f * (py - y) / 18));
+                return lightUp(scale(Col{0.35f, 0.35f, 0.37f}, 0.7f + 0.3f * (py - y) / 18), x, y);
             });
+
+    // An old notice taped to the wall, slightly askew: paper, lines of small print, yellowed tape.
+    const float nx0 = 200, ny0 = 430, ang = -0.06f, ca = std::cos(ang), sa = std::sin(ang);
+    auto local = [=](float x, float y, float& lx, float& ly) {
+        lx = ca * (x - nx0) + sa * (y - ny0);
+        ly = -sa * (x - nx0) + ca * (y - ny0);
+    };
+    fillShape(
+        canvas, nx0 - 90, ny0 - 110, nx0 + 90, ny0 + 110,
+        [&](float x, float y) {
+            float lx, ly;
+            local(x - 5, y - 7, lx, ly);
+            return sdBox(lx, ly, 0, 0, 62, 88, 1);
+        },
+        [](float, float) {
+            return Col{0, 0, 0, 0.35f};
+        },
+        6);
+    fillShape(
+        canvas, nx0 - 90, ny0 - 110, nx0 + 90, ny0 + 110,
+        [&](float x, float y) {
+            float lx, ly;
+            local(x, y, lx, ly);
+            return std::fmax(sdBox(lx, ly, 0, 0, 62, 88, 1), (lx + ly * 0.6f - 95) / 1.17f); // torn corner
+        },
+        [&](float x, float y) {
+            float lx, ly;
+            local(x, y, lx, ly);
+            Col paper = scale(Col{0.86f, 0.84f, 0.76f}, 0.85f + 0.2f * fbm(lx / 20, ly / 20, 141, 3));
+            const int line = int(std::floor((ly + 70) / 11));
+            const float inLine = std::fabs(std::fmod(ly + 70 + 110, 11.0f) - 5.5f);
+            const float len = line == 0 ? 50 : 60 + 32 * hash2(line, 0, 142);
+            if (line >= 0 && line < 12 && inLine < 2.0f && lx > -48 && lx < -48 + len + 10 * (line == 0))
+                paper = mix(paper, Col{0.25f, 0.25f, 0.28f}, 0.55f + 0.3f * hash2(int(lx / 3), line, 143));
+            const float tape = (std::fabs(ly + 84) < 7 && std::fabs(lx) < 18) ? 1.0f : 0.0f;
+            paper = mix(paper, Col{0.80f, 0.72f, 0.45f}, tape * 0.6f);
+            return lightUp(paper, x, y);
+        });
 
     // The hanger strap from the ceiling down to the duct.
     const float st = kLen - 250, sx = kAx + kDx * st, sy = kAy + kDy * st;
@@ -152,20 +204,20 @@ bool paintHeatTube(PngData& out) {
         const float mouth = sdEllipse(p.t, p.s, kLen, 0, kR * kMouthDepth + 5, kR + 5);
         return mouth < 0 ? opening(x, y) : metal(x, y);
     });
-    // The strap's band around the top of the duct.
+    // The strap's band clasping the duct: a ring of flat steel with a bright upper edge.
     fillShape(
-        canvas, sx - 40, sy - kR - 10, sx + 40, sy + kR,
+        canvas, sx - 60, sy - kR - 20, sx + 60, sy + kR + 20,
         [&](float x, float y) {
             const DuctPoint p = ductCoords(x, y);
-            return std::fmax(std::fabs(p.t - st) - 9, p.s + kR * 0.25f);
+            return std::fmax(std::fabs(p.t - st) - 8, std::fabs(p.s) - kR - 2);
         },
         [&](float x, float y) {
             const DuctPoint p = ductCoords(x, y);
-            return scale(metal(x, y), 0.85f + 0.3f * (p.t > st ? 0 : 1));
+            const float edge = std::exp(-(p.t - st + 7) * (p.t - st + 7) / 4.0f);
+            return scale(metal(x, y), 0.8f + 0.5f * edge);
         });
 
     // Cold mist breathing out of the mouth.
-    modulate(canvas, [](float, float) { return 1.0f; });
     for (int y = 150; y < 420; y++)
         for (int x = 380; x < 700; x++) {
             const float dx = x - 430.0f, dy = y - 250.0f;

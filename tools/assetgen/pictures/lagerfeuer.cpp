@@ -12,7 +12,7 @@ constexpr float kFireX = 505, kFireY = 640;
 
 float fireLight(float x, float y) {
     const float d = std::hypot(x - kFireX, (y - kFireY) * 1.3f);
-    return 1.6f * std::exp(-d / 230) + 0.15f * std::exp(-d / 700);
+    return 2.4f * std::exp(-d / 160) + 0.10f * std::exp(-d / 600);
 }
 const Col kFireCol{1.0f, 0.55f, 0.22f};
 
@@ -30,11 +30,14 @@ struct Head {
 float personDistance(const Head& h, float x, float y, float sway) {
     const float head = sdEllipse(x, y, h.x, h.y, h.r * 0.8f, h.r);
     const float neck = sdBox(x, y, h.x, h.y + h.r * 1.1f, h.r * 0.35f, h.r * 0.5f);
-    // Shoulders and body: a wide rounded block under the head, slightly leaning.
+    // Sloping shoulders over a body that widens a little, slightly leaning.
     const float top = h.y + h.r * 1.35f;
     const float bx = h.x + sway * (y - top);
-    const float body = sdBox(x, y, bx, top + 400, h.r * 2.1f, 400, h.r * 0.9f);
-    float d = std::fmin(head, std::fmin(neck, body));
+    const float shoulders = sdEllipse(x, y, bx, top + h.r * 0.75f, h.r * 2.0f, h.r * 0.95f);
+    const float body = sdBox(x, y, bx, top + 400 + h.r * 0.8f, h.r * 2.0f + 0.08f * std::fmax(0.0f, y - top),
+                             400, h.r * 0.4f);
+    const float trunk = std::fmin(shoulders, body);
+    float d = std::fmin(head, std::fmin(neck, trunk));
     if (h.hat == 1)
         d = std::fmin(d, sdEllipse(x, y, h.x, h.y - h.r * 0.45f, h.r * 0.88f, h.r * 0.7f));
     if (h.hat == 2)
@@ -44,15 +47,18 @@ float personDistance(const Head& h, float x, float y, float sway) {
 }
 
 // People across the fire, facing it and the viewer, lit warm from below.
-Col farPerson(const Head& h, float x, float y) {
+Col farPerson(const Head& h, float x, float y, float dim) {
     const float dy = (y - h.y) / h.r, dx = (x - h.x) / h.r;
-    float light = fireLight(x, y) * (0.55f + 0.45f * smooth(-1.0f, 1.0f, dy));
+    float light = dim * fireLight(x, y) * (0.55f + 0.45f * smooth(-1.0f, 1.0f, dy));
     // Light comes from the fire's side.
     light *= 0.8f + 0.35f * clamp01(0.5f - dx * (h.x < kFireX ? -0.5f : 0.5f));
     Col c;
     if (y > h.y + h.r * 1.3f) {
-        c = scale(h.coat, 0.8f + 0.4f * fbm(x / 7, y / 7, 202, 3));
-        light *= 0.7f;
+        // Coat: folds, the arms set off from the chest by shadow, facing the fire in the middle.
+        c = scale(h.coat, 0.8f + 0.4f * fbm(x / 7, y / 14, 202, 3));
+        const float arm = std::exp(-std::pow((std::fabs(dx) - 1.25f) / 0.12f, 2.0f));
+        light *= (0.75f - 0.35f * arm) * (1 - 0.3f * dx * dx / 4) *
+                 (1 - 0.85f * smooth(h.y + h.r * 1.8f, h.y + h.r * 5, y));
     } else {
         const float inHead = sdEllipse(x, y, h.x, h.y, h.r * 0.8f, h.r);
         const float hairLine = h.y - h.r * 0.25f + 0.25f * h.r * dx * dx;
@@ -83,10 +89,10 @@ float flameHeat(float x, float y) {
     const float h = (kFireY - y) / 250; // 0 at the base, 1 at the tips
     if (h < -0.15f || h > 1.2f)
         return 0;
-    const float warp = (fbm(x / 55, y / 70 + 3, 211, 4) - 0.5f) * 90 * clamp01(h + 0.2f);
+    const float warp = (fbm(x / 45, y / 60 + 3, 211, 4) - 0.5f) * 150 * clamp01(h + 0.1f);
     const float q = (x - kFireX + warp) / (95 * (1.05f - 0.75f * clamp01(h)));
     const float body = clamp01(1 - q * q) * smooth(-0.15f, 0.05f, h) * (1 - smooth(0.25f, 1.15f, h));
-    const float tongues = fbm(x / 22, y / 55, 212, 4);
+    const float tongues = fbm(x / 15, y / 45 + 0.3f * x / 15, 212, 4);
     return clamp01(body * (0.45f + 1.3f * tongues) * 1.4f - 0.25f);
 }
 
@@ -113,12 +119,30 @@ bool paintLagerFeuer(PngData& out) {
         for (int x = 0; x < kCanvasW; x++)
             blendOver(canvas, x, y, ground(x + 0.5f, y + 0.5f), 1);
 
-    const Col coats[] = {{0.30f, 0.22f, 0.18f}, {0.20f, 0.24f, 0.35f}, {0.45f, 0.15f, 0.12f},
-                         {0.25f, 0.30f, 0.20f}, {0.50f, 0.45f, 0.40f}, {0.15f, 0.15f, 0.17f}};
+    const Col coats[] = {{0.22f, 0.16f, 0.13f}, {0.14f, 0.17f, 0.25f}, {0.34f, 0.11f, 0.09f},
+                         {0.18f, 0.22f, 0.15f}, {0.34f, 0.30f, 0.27f}, {0.11f, 0.11f, 0.12f}};
     const Col hairs[] = {
         {0.10f, 0.07f, 0.05f}, {0.35f, 0.22f, 0.10f}, {0.60f, 0.45f, 0.25f}, {0.05f, 0.05f, 0.05f}};
     const Col skins[] = {{0.85f, 0.62f, 0.48f}, {0.62f, 0.42f, 0.30f}, {0.45f, 0.30f, 0.22f}};
     Rng rng = makeRng(2003);
+
+    // The back of the crowd: smaller heads further off, in less light.
+    for (float bx = 10; bx < 1024; bx += uniform(rng, 50, 80)) {
+        if (bx > 430 && bx < 590)
+            continue;
+        Head h;
+        h.r = uniform(rng, 14, 19);
+        h.x = bx;
+        h.y = kSkyEnd + h.r * 1.1f + uniform(rng, 2, 22);
+        h.hat = int(uniform(rng, 0, 3.5f)) % 3;
+        h.coat = coats[int(uniform(rng, 0, 6))];
+        h.hair = hairs[int(uniform(rng, 0, 4))];
+        h.skin = skins[int(uniform(rng, 0, 3))];
+        fillShape(
+            canvas, h.x - h.r * 3.5f, h.y - h.r * 1.4f, h.x + h.r * 3.5f, kCanvasH,
+            [&](float x, float y) { return personDistance(h, x, y, 0); },
+            [&](float x, float y) { return farPerson(h, x, y, 0.55f); }, 1.5f);
+    }
 
     // Far row: heads between the band's top and the solid ground, some taller, some smaller.
     const float farX[] = {40, 130, 215, 290, 360, 650, 725, 800, 885, 975};
@@ -135,7 +159,7 @@ bool paintLagerFeuer(PngData& out) {
         fillShape(
             canvas, h.x - h.r * 3.5f, h.y - h.r * 1.4f, h.x + h.r * 3.5f, kCanvasH,
             [&](float x, float y) { return personDistance(h, x, y, sway); },
-            [&](float x, float y) { return farPerson(h, x, y); }, 1.5f);
+            [&](float x, float y) { return farPerson(h, x, y, 1.0f); }, 1.5f);
     }
     // Two small people right behind the fire, half hidden by its flames.
     for (float fx : {455.0f, 570.0f}) {
@@ -143,19 +167,33 @@ bool paintLagerFeuer(PngData& out) {
         fillShape(
             canvas, h.x - 90, h.y - 40, h.x + 90, kCanvasH,
             [&](float x, float y) { return personDistance(h, x, y, 0); },
-            [&](float x, float y) { return farPerson(h, x, y); }, 1.5f);
+            [&](float x, float y) { return farPerson(h, x, y, 1.0f); }, 1.5f);
     }
 
-    // Logs, glowing at their ends, then the flames over everything behind them.
-    const float logs[][4] = {{400, 665, 600, 630}, {410, 625, 610, 668}, {470, 680, 540, 600}};
+    // A bed of embers, then logs, charred, lit from above by the flames and glowing where they burn.
+    fillShape(
+        canvas, 380, 620, 640, 690, [](float x, float y) { return sdEllipse(x, y, kFireX, 656, 115, 22); },
+        [](float x, float y) {
+            const float e = fbm(x / 7, y / 4, 231, 4);
+            return heatColour(clamp01(0.15f + 0.7f * smooth(0.35f, 0.75f, e)));
+        },
+        6);
+    const float logs[][4] = {{395, 672, 600, 632}, {415, 628, 620, 670}, {470, 690, 545, 610}};
     for (const auto& l : logs)
         fillShape(
-            canvas, 380, 580, 630, 700,
-            [&](float x, float y) { return sdSegment(x, y, l[0], l[1], l[2], l[3], 13); },
+            canvas, 370, 580, 640, 710,
+            [&](float x, float y) { return sdSegment(x, y, l[0], l[1], l[2], l[3], 12); },
             [&](float x, float y) {
-                const float ember = smooth(0.55f, 0.8f, fbm(x / 6, y / 6, 231, 3)) * smooth(560, 650, y);
-                return mix(lit(Col{0.3f, 0.2f, 0.12f}, 0.6f), heatColour(0.5f), ember);
-            });
+                const float dx = l[2] - l[0], dy = l[3] - l[1], len = std::hypot(dx, dy);
+                const float across =
+                    ((x - l[0]) * -dy + (y - l[1]) * dx) / (len * 12); // -1..1 across the log
+                const float top = clamp01(0.5f - across * (dx > 0 ? 0.5f : -0.5f));
+                const float bark = 0.6f + 0.5f * fbm(x / 3, y / 9, 232, 3);
+                const Col wood = scale(Col{0.16f, 0.10f, 0.07f}, bark * (0.4f + 1.6f * top));
+                const float glow = smooth(0.55f, 0.78f, fbm(x / 9, y / 5, 233, 4)) * smooth(600, 660, y);
+                return mix(wood, heatColour(0.45f + 0.3f * glow), glow * 0.9f);
+            },
+            1.5f);
     for (int y = 300; y < 700; y++)
         for (int x = 330; x < 690; x++) {
             const float t = flameHeat(x + 0.5f, y + 0.5f);
@@ -175,6 +213,23 @@ bool paintLagerFeuer(PngData& out) {
             canvas, h.x - h.r * 3, h.y - h.r * 1.3f, h.x + h.r * 3, kCanvasH,
             [&](float x, float y) { return personDistance(h, x, y, 0.03f); },
             [&](float x, float y) { return nearPerson(h, x, y, personDistance(h, x, y, 0.03f)); }, 1.5f);
+
+    // The glow a camera sees round a bright fire: the flames' light spread wide over the picture.
+    Img bloom = makeImg(kCanvasW / 4, kCanvasH / 4);
+    for (int y = 0; y < bloom.h; y++)
+        for (int x = 0; x < bloom.w; x++) {
+            const float t = flameHeat(x * 4 + 2.0f, y * 4 + 2.0f);
+            float* p = bloom.at(x, y);
+            const Col c = heatColour(t);
+            p[0] = c.r * t;
+            p[1] = c.g * t;
+            p[2] = c.b * t;
+        }
+    blur(bloom, 9, 3);
+    const Img wide = resample(bloom, kCanvasW, kCanvasH);
+    for (size_t i = 0; i < canvas.px.size(); i += 4)
+        for (int k = 0; k < 3; k++)
+            canvas.px[i + k] += 1.6f * wide.px[i + k] * canvas.px[i + 3];
 
     Img tex = resample(canvas, kTex, kTex);
     addGrain(tex, 0.04f, 241);
