@@ -83,7 +83,7 @@ Tone synthHat(int homeNote, bool open) {
 }
 
 Tone synthCrash(int homeNote) {
-    Tone t = drum(24, homeNote, 1.8);
+    Tone t = drum(24, homeNote, 1.5);
     const double rate = rateOfStep(t.rateStep);
     Rng rng(15);
     OnePole hp1(3000, rate), hp2(3000, rate), lp(12000, rate);

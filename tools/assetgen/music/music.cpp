@@ -14,12 +14,12 @@
 
 namespace {
 
-constexpr float kVorbisQuality = 0.4f;
+constexpr float kVorbisQuality = 0.6f;
 
+// Every note sets its volume in the volume column, so the samples keep the default volume.
 struct SampleSpec {
     const char* name;
     Tone tone;
-    uint8_t volume;
     uint8_t panning;
 };
 
@@ -44,7 +44,6 @@ void addSamples(XmInstrument& ins, const std::vector<SampleSpec>& specs, int& se
         s.frames = uint32_t(spec.tone.pcm.size());
         s.loopStart = spec.tone.loopStart;
         s.loopLength = spec.tone.loopLength;
-        s.volume = spec.volume;
         s.panning = spec.panning;
         s.relativeNote = int8_t(spec.tone.rateStep - (spec.tone.homeNote - 49));
         ins.samples.push_back(s);
@@ -62,13 +61,13 @@ XmInstrument drumKit(int& serial) {
     XmInstrument ins;
     ins.name = "drums";
     const std::vector<SampleSpec> specs = {
-        {"kick", synthKick(kKeyKick), 64, 128},
-        {"snare", synthSnare(kKeySnare), 50, 120},
-        {"hat", synthHat(kKeyClosedHat, false), 40, 160},
-        {"open hat", synthHat(kKeyOpenHat, true), 36, 160},
-        {"crash", synthCrash(kKeyCrash), 56, 96},
-        {"tom", synthTom(kKeyLowTom), 56, 110},
-        {"sleigh bells", synthSleigh(kKeySleigh), 40, 176},
+        {"kick", synthKick(kKeyKick), 128},
+        {"snare", synthSnare(kKeySnare), 120},
+        {"hat", synthHat(kKeyClosedHat, false), 160},
+        {"open hat", synthHat(kKeyOpenHat, true), 160},
+        {"crash", synthCrash(kKeyCrash), 96},
+        {"tom", synthTom(kKeyLowTom), 110},
+        {"sleigh bells", synthSleigh(kKeySleigh), 176},
     };
     const int keys[7] = {kKeyKick, kKeySnare, kKeyClosedHat, kKeyOpenHat, kKeyCrash, kKeyLowTom, kKeySleigh};
     for (int i = 0; i < 7; i++)
@@ -79,13 +78,13 @@ XmInstrument drumKit(int& serial) {
     return ins;
 }
 
-XmInstrument pitched(const char* name, Tone (*synth)(int), const std::vector<int>& roots, uint8_t volume,
-                     uint8_t panning, int& serial) {
+XmInstrument pitched(const char* name, Tone (*synth)(int), const std::vector<int>& roots, uint8_t panning,
+                     int& serial) {
     XmInstrument ins;
     ins.name = name;
     std::vector<SampleSpec> specs;
     for (int root : roots)
-        specs.push_back({name, synth(root), volume, panning});
+        specs.push_back({name, synth(root), panning});
     nearestKeymap(ins, specs);
     addSamples(ins, specs, serial);
     return ins;
@@ -99,23 +98,23 @@ bool writeMusic(const std::string& dir) {
     int serial = 0x706C6978; // fixed, so that every run writes the same streams
     m.instruments.push_back(drumKit(serial));
 
-    XmInstrument bass = pitched("bass", synthBass, {15, 27, 39}, 56, 128, serial);
+    XmInstrument bass = pitched("bass", synthBass, {15, 27, 39}, 128, serial);
     sustainEnvelope(bass, 0, 2400);
     m.instruments.push_back(bass);
 
-    XmInstrument pad = pitched("pad", synthPad, {37, 49, 61}, 44, 128, serial);
-    sustainEnvelope(pad, 10, 700);
+    XmInstrument pad = pitched("pad", synthPad, {37, 49, 61}, 128, serial);
+    sustainEnvelope(pad, 5, 700);
     m.instruments.push_back(pad);
 
-    XmInstrument piano = pitched("piano", synthPiano, {37, 49, 61, 73}, 48, 96, serial);
+    XmInstrument piano = pitched("piano", synthPiano, {37, 49, 61, 73}, 96, serial);
     sustainEnvelope(piano, 0, 1600);
     m.instruments.push_back(piano);
 
-    XmInstrument bells = pitched("bells", synthBell, {61, 68, 75, 82}, 44, 168, serial);
+    XmInstrument bells = pitched("bells", synthBell, {61, 68, 75, 82}, 168, serial);
     sustainEnvelope(bells, 0, 900);
     m.instruments.push_back(bells);
 
-    XmInstrument flute = pitched("flute", synthFlute, {58, 70, 82}, 46, 136, serial);
+    XmInstrument flute = pitched("flute", synthFlute, {58, 70, 82}, 136, serial);
     sustainEnvelope(flute, 2, 2200);
     flute.vibratoType = 0;
     flute.vibratoSweep = 40;

@@ -5,9 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
+// The mix: each instrument's volumes are scaled by its level, in percent.
+static const int kLevel[7] = {0, 100, 100, 140, 110, 100, 90};
+
 void put(XmPattern& p, int row, int channel, int instrument, int note, int volume) {
     if (row < 0 || row >= kXmRows || channel < 0 || channel >= kXmChannels)
         return;
+    if (instrument >= 1 && instrument <= 6)
+        volume = (volume * kLevel[instrument] + 50) / 100;
     XmCell& c = p.cells[row][channel];
     c.note = uint8_t(note);
     c.instrument = note == kXmKeyOff ? 0 : uint8_t(instrument);
@@ -63,9 +68,9 @@ void beat(XmPattern& p, int channel, int row, const char* hits) {
         int key, volume;
     };
     static const Hit kit[] = {
-        {'k', kKeyKick, 60},   {'q', kKeyKick, 36},      {'s', kKeySnare, 50},     {'S', kKeySnare, 62},
-        {'g', kKeySnare, 18},  {'x', kKeyClosedHat, 34}, {'y', kKeyClosedHat, 20}, {'o', kKeyOpenHat, 30},
-        {'j', kKeySleigh, 34}, {'i', kKeySleigh, 20},    {'C', kKeyCrash, 64},     {'c', kKeyCrash, 32},
+        {'k', kKeyKick, 60},   {'q', kKeyKick, 36},      {'s', kKeySnare, 58},     {'S', kKeySnare, 64},
+        {'g', kKeySnare, 22},  {'x', kKeyClosedHat, 34}, {'y', kKeyClosedHat, 20}, {'o', kKeyOpenHat, 30},
+        {'j', kKeySleigh, 34}, {'i', kKeySleigh, 20},    {'C', kKeyCrash, 64},     {'c', kKeyCrash, 40},
         {'l', kKeyLowTom, 44}, {'m', kKeyMidTom, 40},    {'h', kKeyHighTom, 34},
     };
     for (const char* s = hits; *s; s++) {

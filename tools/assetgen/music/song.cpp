@@ -42,7 +42,7 @@ void figure(XmPattern& p, int row, const char* a, const char* b, const char* c) 
 
 // Intro, and again the close: IV, then V when the snow starts (row 15), resolving to I on row 31.
 void introAndClose(XmPattern& p) {
-    melody(p, chPad, kPad, 0, 34, "G2/15 A2/16@38 D3/33@42");
+    melody(p, chPad, kPad, 0, 24, "G2/15 A2/16@36 D3/33@42");
     melody(p, chBass, kBass, 0, 40, "G1/15 A1/12 r/4 D1/31 r/2");
     melody(p, chLead, kBells, 15, 44,
            "A5/1@30 D6/1@36 F#6/1@42 A6/4 G6/2 F#6/2 E6/2 C#6/3 "
@@ -51,7 +51,7 @@ void introAndClose(XmPattern& p) {
            (std::string("D4/3 A4/2 D5/2 F#5/2 A5/2 F#5/2 D5/2 A4/2 ") + kArpD).c_str());
     beat(p, chHat, 15, "j.i.j.i.j.i.j.i. ..i...i...i...i...i...i...i...i.");
     beat(p, chSnare, 27, "gggg");
-    beat(p, chKick, 31, "q");
+    beat(p, chKick, 15, "q...............q");
     beat(p, chCrash, 15, "c...............c");
 }
 
@@ -133,7 +133,7 @@ void busGroove(XmPattern& p, bool crash) {
     beat(p, chSnare, 0, "....s.......s... ....s.......s..g ....s.......s... ....s.......s.ss");
     beat(p, chHat, 0, rep("x.o.x.o.x.o.x.o.", 4).c_str());
     if (crash)
-        beat(p, chCrash, 0, "C");
+        beat(p, chCrash, 0, "c");
     melody(p, chBass, kBass, 0, 48,
            (rep("D2/2 D3/2", 4) + rep("C2/2 C3/2", 4) + rep("G1/2 G2/2", 4) + rep("A1/2 A2/2", 4)).c_str());
     melody(p, chPad, kPad, 0, 28, "D5/16 C5/16 G4/16 A4/16");

@@ -49,7 +49,7 @@ Tone synthPad(int root) {
     Tone t = pitched(19, root);
     const double rate = rateOfStep(t.rateStep);
     double f = noteFrequency(root);
-    const int loop = periodicLength(rate, 1.6, f);
+    const int loop = periodicLength(rate, 1.2, f);
     t.pcm.assign(size_t(loop), 0.0f);
     t.loopStart = 0;
     t.loopLength = uint32_t(loop);
@@ -98,7 +98,7 @@ Tone synthBell(int root) {
     Tone t = pitched(24, root);
     const double rate = rateOfStep(t.rateStep);
     const double f = noteFrequency(root);
-    t.pcm.assign(size_t(1.3 * rate), 0.0f);
+    t.pcm.assign(size_t(1.1 * rate), 0.0f);
     const double ratio[5] = {1.0, 2.0, 2.756, 5.404, 8.933};
     const double level[5] = {1.0, 0.12, 0.45, 0.22, 0.1};
     const double decay[5] = {0.9, 0.5, 0.4, 0.2, 0.09};
