@@ -41,7 +41,7 @@ Col ground(float x, float y) {
     const float clump = fbm(x / 90, y / 30, 32, 4);
     c = mix(c, Col{0.55f, 0.68f, 0.22f}, 0.35f * smooth(0.55f, 0.75f, clump));
     // A sandy track across the meadow for the bus and the people to stand on.
-    const float centre = 586 + 6 * std::sin(x / 150), half = 34 + 4 * std::sin(x / 90 + 2);
+    const float centre = 576 + 6 * std::sin(x / 150), half = 34 + 4 * std::sin(x / 90 + 2);
     const float edge = std::fabs(y - centre) - half + 10 * (fbm(x / 25, y / 8, 33, 3) - 0.5f);
     const float track = 1 - smooth(-4, 4, edge);
     if (track > 0) {

@@ -6,7 +6,7 @@
 #include <cmath>
 
 namespace {
-constexpr float kCx = 256, kLeft = 108, kRight = 404, kRoof = 80, kBelt = 232, kSkirt = 398;
+constexpr float kCx = 256, kLeft = 108, kRight = 404, kRoof = 56, kBelt = 232, kSkirt = 398;
 constexpr float kGround = 431;
 
 // Paint with soft shading: the body bulges towards the viewer, so it darkens towards its sides.
@@ -29,9 +29,9 @@ const Col kCream{0.93f, 0.90f, 0.80f}, kRed{0.76f, 0.14f, 0.11f}, kChrome{0.80f,
 
 float bodyDistance(float x, float y) {
     // A box whose roof is narrower than its waist, with large rounded corners.
-    const float taper = 14 * (1 - smooth(kRoof, kBelt, y));
+    const float taper = 4 * (1 - smooth(kRoof, kBelt, y));
     const float hw = (kRight - kLeft) / 2 - taper;
-    return sdBox(x, y, kCx, (kRoof + kSkirt) / 2, hw, (kSkirt - kRoof) / 2, 28);
+    return sdBox(x, y, kCx, (kRoof + kSkirt) / 2, hw, (kSkirt - kRoof) / 2, 26);
 }
 
 Col body(float x, float y) {
@@ -72,18 +72,18 @@ bool paintBus(PngData& out) {
         10);
 
     // Tyres: the lower halves show under the body.
-    for (float wx : {152.0f, 360.0f})
+    for (float wx : {146.0f, 366.0f})
         shape(
-            im, wx - 34, 350, wx + 34, kGround + 2,
-            [wx](float x, float y) { return sdBox(x, y, wx, 392, 29, kGround - 392, 12); },
+            im, wx - 40, 350, wx + 40, kGround + 2,
+            [wx](float x, float y) { return sdBox(x, y, wx, 392, 34, kGround - 392, 8); },
             [wx](float x, float y) {
-                const float u = (x - wx) / 29;
+                const float u = (x - wx) / 34;
                 const float tread = 0.8f + 0.2f * std::sin(y * 1.1f);
                 return scale(Col{0.13f, 0.13f, 0.14f}, (1 - 0.5f * u * u) * tread);
             });
     // Chassis between the wheels, in shadow.
     shape(
-        im, 118, 380, 394, 428, [](float x, float y) { return sdBox(x, y, kCx, 405, 135, 21, 4); },
+        im, 118, 380, 394, 428, [](float x, float y) { return sdBox(x, y, kCx, 405, 140, 21, 4); },
         [](float x, float y) {
             return scale(Col{0.10f, 0.09f, 0.09f}, 0.6f + 0.4f * fbm(x / 10, y / 10, 311, 2));
         });
@@ -126,9 +126,9 @@ bool paintBus(PngData& out) {
     }
     // A driver's shape in the right-hand pane.
     shape(
-        im, 300, 140, 360, 210,
+        im, 294, 140, 366, 204,
         [](float x, float y) {
-            return std::fmin(sdEllipse(x, y, 330, 165, 13, 16), sdBox(x, y, 330, 205, 28, 20, 10));
+            return std::fmin(sdEllipse(x, y, 330, 168, 12, 15), sdEllipse(x, y, 330, 214, 34, 26));
         },
         [](float, float y) {
             return Col{0.06f, 0.06f, 0.07f, 0.7f * smooth(140, 170, y) + 0.2f};
@@ -136,7 +136,7 @@ bool paintBus(PngData& out) {
 
     // Destination board above the windscreen.
     shape(
-        im, 180, 82, 332, 100, [](float x, float y) { return sdBox(x, y, kCx, 91, 70, 8, 2); },
+        im, 180, 64, 332, 88, [](float x, float y) { return sdBox(x, y, kCx, 77, 70, 9, 2); },
         [](float, float) {
             return Col{0.05f, 0.05f, 0.06f};
         });
@@ -144,8 +144,8 @@ bool paintBus(PngData& out) {
     const float tw = textWidth(kSansBold, "PLIX", 13, 1.2f, 3);
     if (tw < 0)
         return false;
-    drawTextMask(mask, kTex, kTex, kSansBold, "PLIX", 13, 1.2f, 3, kCx - tw / 2, 96);
-    for (int y = 82; y < 100; y++)
+    drawTextMask(mask, kTex, kTex, kSansBold, "PLIX", 13, 1.2f, 3, kCx - tw / 2, 82);
+    for (int y = 66; y < 88; y++)
         for (int x = 180; x < 332; x++)
             blendOver(im, x, y, Col{1.0f, 0.7f, 0.15f}, mask[size_t(y) * kTex + x]);
 

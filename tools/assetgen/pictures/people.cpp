@@ -147,6 +147,13 @@ const Person kPeople[8] = {
 
 const Col kInk{0.10f, 0.08f, 0.08f};
 
+// A limb: a segment whose thickness runs from r0 at a to r1 at b.
+float limb(float x, float y, float ax, float ay, float bx, float by, float r0, float r1) {
+    const float dx = bx - ax, dy = by - ay, len2 = dx * dx + dy * dy;
+    const float t = clamp01(((x - ax) * dx + (y - ay) * dy) / len2);
+    return std::hypot(x - ax - dx * t, y - ay - dy * t) - (r0 + (r1 - r0) * t);
+}
+
 // Fills a part with an inked outline, soft round shading (light from the upper left) and cloth texture.
 void part(Img& im, float ox, float oy, const DistFn& d, Col c, float cx, float width, uint32_t seed) {
     fillShape(
@@ -198,7 +205,9 @@ void paintPerson(Img& im, const Person& p, float ox, float oy, uint32_t seed) {
         const float lx0 = cx + s * hw * 0.5f, lx1 = cx + s * hw * 0.55f;
         part(
             im, ox, oy,
-            [=](float x, float y) { return sdSegment(x, y, lx0, hipY, lx1, footY - H * 0.04f, legR); },
+            [=](float x, float y) {
+                return limb(x, y, lx0, hipY, lx1, footY - H * 0.04f, legR * 1.25f, legR * 0.75f);
+            },
             legCol, lx1, legR * 2, seed + 2);
         const float shoeX = lx1 + s * 3, shoeRy = H * 0.022f;
         part(
@@ -238,7 +247,9 @@ void paintPerson(Img& im, const Person& p, float ox, float oy, uint32_t seed) {
         const float ax0 = cx + s * (sw - 7), ax1 = cx + s * (sw - 2);
         part(
             im, ox, oy,
-            [=](float x, float y) { return sdSegment(x, y, ax0, sy + 12, ax1, handY - 10, H * 0.028f); },
+            [=](float x, float y) {
+                return limb(x, y, ax0, sy + 12, ax1, handY - 10, H * 0.032f, H * 0.022f);
+            },
             p.top, ax1, H * 0.056f, seed + 7);
         part(
             im, ox, oy, [=](float x, float y) { return sdCircle(x, y, ax1, handY - 4, H * 0.024f); }, p.skin,
