@@ -61,6 +61,7 @@ Tone synthSnare(int homeNote) {
         const double noise = lp.low(hp.high(rng.uniform())) * std::exp(-time / 0.085);
         t.pcm[i] = float(tone + 0.9 * noise);
     }
+    addRoom(t.pcm, rate, 0.2, 0.15, 0.6);
     fadeEnds(t.pcm, 8, 600);
     normalize(t.pcm, 0.85f);
     return t;
@@ -148,6 +149,7 @@ Tone synthSleigh(int homeNote) {
         sum += 2.0 * hp.high(rng.uniform()) * std::exp(-time / 0.03);
         t.pcm[i] = float(sum);
     }
+    addRoom(t.pcm, rate, 0.25, 0.1, 0.6);
     fadeEnds(t.pcm, 4, 1500);
     normalize(t.pcm, 0.8f);
     return t;

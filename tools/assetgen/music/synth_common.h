@@ -24,6 +24,9 @@ struct Rng {
 void normalize(std::vector<float>& pcm, float peak);
 // Short fades at both ends so that a one-shot starts and stops without a click.
 void fadeEnds(std::vector<float>& pcm, int in, int out);
+// A small room (Schroeder: four combs, two all-passes) mixed in at `wet`, the sound lengthened by `tail`
+// seconds for the reverberation to die away; gives the dry one-shots some air.
+void addRoom(std::vector<float>& pcm, double rate, double wet, double tail, double decaySeconds);
 // A number of samples close to `seconds` that holds a whole number of periods of `frequency`, and the
 // frequency adjusted to fit it exactly: a loop over it joins without a seam.
 int periodicLength(double rate, double seconds, double& frequency);

@@ -49,7 +49,7 @@ Tone synthPad(int root) {
     Tone t = pitched(19, root);
     const double rate = rateOfStep(t.rateStep);
     double f = noteFrequency(root);
-    const int loop = periodicLength(rate, 1.2, f);
+    const int loop = periodicLength(rate, 1.0, f);
     t.pcm.assign(size_t(loop), 0.0f);
     t.loopStart = 0;
     t.loopLength = uint32_t(loop);
@@ -79,7 +79,7 @@ Tone synthPiano(int root) {
     const double rate = rateOfStep(t.rateStep);
     const double f = noteFrequency(root);
     const double decay = std::max(0.35, 0.6 * std::pow(261.6 / f, 0.3));
-    t.pcm.assign(size_t(std::min(1.3, 2.6 * decay) * rate), 0.0f);
+    t.pcm.assign(size_t(std::min(1.0, 2.6 * decay) * rate), 0.0f);
     for (size_t i = 0; i < t.pcm.size(); i++) {
         const double time = i / rate;
         const double index = 0.25 + 1.5 * std::exp(-time / 0.18);
@@ -89,6 +89,7 @@ Tone synthPiano(int root) {
             v += 0.2 * std::sin(7.0 * w) * std::exp(-time / 0.03);
         t.pcm[i] = float(v * ramp(time, 0.003));
     }
+    addRoom(t.pcm, rate, 0.22, 0.2, 0.9);
     fadeEnds(t.pcm, 0, int(0.08 * rate));
     normalize(t.pcm, 0.85f);
     return t;
@@ -98,7 +99,7 @@ Tone synthBell(int root) {
     Tone t = pitched(24, root);
     const double rate = rateOfStep(t.rateStep);
     const double f = noteFrequency(root);
-    t.pcm.assign(size_t(1.1 * rate), 0.0f);
+    t.pcm.assign(size_t(0.85 * rate), 0.0f);
     const double ratio[5] = {1.0, 2.0, 2.756, 5.404, 8.933};
     const double level[5] = {1.0, 0.12, 0.45, 0.22, 0.1};
     const double decay[5] = {0.9, 0.5, 0.4, 0.2, 0.09};
@@ -113,6 +114,7 @@ Tone synthBell(int root) {
     }
     for (size_t i = 0; i < 200 && i < t.pcm.size(); i++)
         t.pcm[i] += float(0.15 * rng.uniform() * std::exp(-double(i) / 40.0));
+    addRoom(t.pcm, rate, 0.25, 0.2, 1.2);
     fadeEnds(t.pcm, 2, int(0.1 * rate));
     normalize(t.pcm, 0.85f);
     return t;
@@ -138,8 +140,10 @@ Tone synthFlute(int root) {
                 v += level[h - 1] * std::sin(kTwoPi * h * f * double(i) / rate);
         v *= ramp(time, 0.04);
         breath += 0.3 * (rng.uniform() - breath);
+        // a chiff at the start, then a steady breath; noise needs no seam at the loop's join
         if (int(i) < attack)
             v += 0.35 * breath * std::exp(-time / 0.025) * (1.0 - double(i) / attack);
+        v += 0.05 * breath * ramp(time, 0.03);
         t.pcm[i] = float(v);
     }
     normalize(t.pcm, 0.85f);
