@@ -12,7 +12,7 @@ constexpr float kFireX = 505, kFireY = 640;
 
 float fireLight(float x, float y) {
     const float d = std::hypot(x - kFireX, (y - kFireY) * 1.3f);
-    return 2.4f * std::exp(-d / 160) + 0.10f * std::exp(-d / 600);
+    return 2.6f * std::exp(-d / 180) + 0.12f * std::exp(-d / 600);
 }
 const Col kFireCol{1.0f, 0.55f, 0.22f};
 
@@ -174,7 +174,7 @@ bool paintLagerFeuer(PngData& out) {
     fillShape(
         canvas, 380, 620, 640, 690, [](float x, float y) { return sdEllipse(x, y, kFireX, 656, 115, 22); },
         [](float x, float y) {
-            const float e = fbm(x / 7, y / 4, 231, 4);
+            const float e = fbm(x / 12, y / 5, 231, 4);
             return heatColour(clamp01(0.15f + 0.7f * smooth(0.35f, 0.75f, e)));
         },
         6);
