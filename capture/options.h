@@ -1,0 +1,23 @@
+// Command-line options of plix-capture.
+#pragma once
+
+#include <string>
+
+struct CaptureOptions {
+    int rate = 60; // frames per second
+    int width = 640;
+    int height = 480;
+    double from = 0.0; // seconds of show time
+    double to = -1.0;  // negative: the whole song plus the closing margin
+    std::string output = "plix.mp4";
+    std::string framesDir; // non-empty: numbered PNG frames and a WAV instead of a video
+    bool help = false;
+};
+
+// Extra seconds of the closing scene after the song's end in the default span.
+constexpr double closingMargin = 3.0;
+
+// Fills options from argv; on a bad option returns false with a one-line reason.
+bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error);
+
+const char* captureUsage();

@@ -1,0 +1,15 @@
+// A writer thread that takes finished frames off the drawing thread, so that converting, compressing and
+// piping a frame overlap with drawing the next one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct FrameOutput;
+
+void startWriter(FrameOutput& out);
+// Copies one RGBA frame, top row first, into the queue; blocks while the queue is full. False once the
+// writer has failed.
+bool submitFrame(int64_t frameIndex, const unsigned char* rgba);
+// Writes what is queued and stops; false with the writer's error if any frame failed.
+bool stopWriter(std::string& error);

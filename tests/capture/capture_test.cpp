@@ -1,0 +1,200 @@
+// plix-capture end to end: repeatable frames, frames equal to the in-process render, sound that lines up
+// with the frames, the video's length, and the failures it must report without leaving output behind.
+#include "tests/render/harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <libopenmpt/libopenmpt.hpp>
+#include <png.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string capture = PLIX_BINARY_DIR "/capture/plix-capture";
+
+struct CaptureRun {
+    int status;
+    std::string err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs plix-capture with the given arguments, and an environment prefix such as "PATH=/x".
+CaptureRun runCapture(const std::string& args, const std::string& env = "") {
+    const fs::path err = fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
+    const std::string command = env + " " + capture + " " + args + " 2> " + err.string();
+    const int raw = std::system(command.c_str());
+    CaptureRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(err)};
+    fs::remove(err);
+    return run;
+}
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        char pattern[] = "/tmp/plix-capture-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+std::vector<unsigned char> decodeRgb(const fs::path& file, int& width, int& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<unsigned char> rgb;
+    if (png_image_begin_read_from_file(&image, file.c_str()) == 0)
+        return rgb;
+    image.format = PNG_FORMAT_RGB;
+    rgb.resize(PNG_IMAGE_SIZE(image));
+    png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr);
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    return rgb;
+}
+
+// The 16-bit stereo samples of a WAV file written by the capture, after its 44-byte header.
+std::vector<int16_t> wavSamples(const fs::path& file, uint32_t& declaredBytes) {
+    const std::string bytes = readFile(file);
+    std::vector<int16_t> samples;
+    if (bytes.size() < 44)
+        return samples;
+    std::memcpy(&declaredBytes, bytes.data() + 40, 4);
+    samples.resize((bytes.size() - 44) / 2);
+    std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+    return samples;
+}
+
+TEST(Capture, SameCommandGivesByteIdenticalFramesAndSound) {
+    TempDir dir;
+    const std::string span = "--from 2.5 --to 2.55 --size 160x120 --frames ";
+    ASSERT_EQ(runCapture(span + (dir.path / "a").string()).status, 0);
+    ASSERT_EQ(runCapture(span + (dir.path / "b").string()).status, 0);
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path / "a")) {
+        const fs::path twin = dir.path / "b" / entry.path().filename();
+        EXPECT_EQ(readFile(entry.path()), readFile(twin)) << entry.path().filename();
+        files++;
+    }
+    EXPECT_EQ(files, 4); // frames 150, 151 and 152 and the WAV
+    EXPECT_TRUE(fs::exists(dir.path / "a" / "frame_000152.png"));
+}
+
+// The frame equals what the render harness draws after the same sequence of clock steps, and its sound
+// is exactly libopenmpt's own render of the module over the frame's 800 samples.
+TEST(Capture, FramesMatchTheHarnessAndSoundMatchesLibopenmpt) {
+    TempDir dir;
+    const int first = 150, last = 152, rate = 60;
+    ASSERT_EQ(runCapture("--from 2.5 --to 2.55 --frames " + (dir.path / "f").string()).status, 0);
+
+    ASSERT_TRUE(openShowHarness());
+    Frame frame;
+    for (int n = 1; n <= last; n++) {
+        const float t = static_cast<float>(static_cast<double>(n) / rate);
+        const float previous = static_cast<float>(static_cast<double>(n - 1) / rate);
+        frame = drawShowFrame(t, t - previous);
+    }
+    int width = 0, height = 0;
+    const std::vector<unsigned char> captured = decodeRgb(dir.path / "f" / "frame_000152.png", width, height);
+    ASSERT_EQ(width, frame.width);
+    ASSERT_EQ(height, frame.height);
+    int differing = 0;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            for (int c = 0; c < 3; c++)
+                differing += captured[(size_t(y) * width + x) * 3 + c] != frame.at(x, y)[c];
+    EXPECT_EQ(differing, 0);
+
+    uint32_t declared = 0;
+    const std::vector<int16_t> sound = wavSamples(dir.path / "f" / "audio.wav", declared);
+    const size_t samplesPerFrame = 48000 / rate;
+    ASSERT_EQ(sound.size(), (last - first + 1) * samplesPerFrame * 2);
+    EXPECT_EQ(declared, sound.size() * 2);
+
+    const std::string module = readFile(PLIX_SOURCE_DIR "/data/boo.oxm");
+    std::ostringstream log;
+    openmpt::module song(module.data(), module.size(), log, {{"dither", "0"}});
+    song.set_repeat_count(-1);
+    std::vector<int16_t> skipped(first * samplesPerFrame * 2), expected(sound.size());
+    song.read_interleaved_stereo(48000, first * samplesPerFrame, skipped.data());
+    song.read_interleaved_stereo(48000, expected.size() / 2, expected.data());
+    EXPECT_EQ(sound, expected);
+    bool audible = false;
+    for (int16_t s : sound)
+        audible = audible || s != 0;
+    EXPECT_TRUE(audible);
+}
+
+TEST(Capture, VideoHasTheFramesAndDurationAskedFor) {
+    TempDir dir;
+    const fs::path video = dir.path / "span.mp4";
+    const CaptureRun run = runCapture("--from 10 --to 11 --rate 30 --size 160x120 -o " + video.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("frames"), std::string::npos); // the progress line
+    EXPECT_FALSE(fs::exists(video.string() + ".partial"));
+    const fs::path probe = dir.path / "probe.txt";
+    const std::string command =
+        "ffprobe -v error -count_frames -show_entries stream=codec_type,nb_read_frames,"
+        "width,height -show_entries format=duration -of default=nw=1 " +
+        video.string() + " > " + probe.string();
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string info = readFile(probe);
+    EXPECT_NE(info.find("codec_type=video"), std::string::npos) << info;
+    EXPECT_NE(info.find("codec_type=audio"), std::string::npos) << info;
+    EXPECT_NE(info.find("width=160"), std::string::npos) << info;
+    EXPECT_NE(info.find("height=120"), std::string::npos) << info;
+    EXPECT_NE(info.find("nb_read_frames=30"), std::string::npos) << info;
+    const size_t at = info.find("duration=");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_NEAR(std::atof(info.c_str() + at + 9), 1.0, 0.05) << info;
+}
+
+// Every failure says what went wrong, exits non-zero and leaves no file that looks finished.
+TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
+    TempDir dir;
+    const fs::path video = dir.path / "show.mp4";
+    struct Case {
+        const char* what;
+        std::string args;
+        std::string env;
+        const char* message;
+    } cases[] = {
+        {"no ffmpeg", "--to 0.1 -o " + video.string(), "PATH=/nonexistent", "--frames"},
+        {"unwritable path", "--to 0.1 -o " + (dir.path / "missing" / "show.mp4").string(), "",
+         "cannot write"},
+        {"size 0", "--size 0x480 -o " + video.string(), "", "bad value"},
+        {"size beyond the GL limit", "--size 100000x16 -o " + video.string(), "", "100000x16"},
+        {"no EGL", "--to 0.1 -o " + video.string(), "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json",
+         "no offscreen OpenGL"},
+    };
+    for (const Case& c : cases) {
+        const CaptureRun run = runCapture(c.args, c.env);
+        EXPECT_NE(run.status, 0) << c.what;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
+        EXPECT_TRUE(fs::is_empty(dir.path)) << c.what;
+    }
+
+    fs::create_directory(dir.path / "full");
+    std::ofstream(dir.path / "full" / "keep.txt") << "mine";
+    const CaptureRun run = runCapture("--to 0.1 --frames " + (dir.path / "full").string());
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(readFile(dir.path / "full" / "keep.txt"), "mine");
+    EXPECT_FALSE(fs::exists(dir.path / "full.partial"));
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+// Command-line parsing of plix-capture: defaults, every option, and the values it must refuse.
+#include "capture/options.h"
+
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+bool parse(std::initializer_list<const char*> args, CaptureOptions& options, std::string& error) {
+    std::vector<char*> argv{const_cast<char*>("plix-capture")};
+    for (const char* a : args)
+        argv.push_back(const_cast<char*>(a));
+    return parseCaptureOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+}
+
+TEST(CaptureOptions, DefaultsAreTheWholeShowAt60FramesOf640x480ToAnMp4) {
+    CaptureOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({}, o, error)) << error;
+    EXPECT_EQ(o.rate, 60);
+    EXPECT_EQ(o.width, 640);
+    EXPECT_EQ(o.height, 480);
+    EXPECT_EQ(o.from, 0.0);
+    EXPECT_LT(o.to, 0.0);
+    EXPECT_EQ(o.output, "plix.mp4");
+    EXPECT_TRUE(o.framesDir.empty());
+    EXPECT_FALSE(o.help);
+}
+
+TEST(CaptureOptions, EveryOptionIsTaken) {
+    CaptureOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"-r", "30", "--size", "1440x1080", "--from", "2.5", "--to", "10", "-o", "a.mp4",
+                       "--frames", "dir", "--help"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.rate, 30);
+    EXPECT_EQ(o.width, 1440);
+    EXPECT_EQ(o.height, 1080);
+    EXPECT_EQ(o.from, 2.5);
+    EXPECT_EQ(o.to, 10.0);
+    EXPECT_EQ(o.output, "a.mp4");
+    EXPECT_EQ(o.framesDir, "dir");
+    EXPECT_TRUE(o.help);
+}
+
+TEST(CaptureOptions, BadValuesAreRefusedWithAReason) {
+    for (std::initializer_list<const char*> args : {std::initializer_list<const char*>{"--size", "0x480"},
+                                                    {"--size", "640x0"},
+                                                    {"--size", "640"},
+                                                    {"--size", "-640x480"},
+                                                    {"--size", "640x480x3"},
+                                                    {"--rate", "0"},
+                                                    {"--rate", "sixty"},
+                                                    {"--rate", "60fps"},
+                                                    {"--from", "-1"},
+                                                    {"--to", "x"},
+                                                    {"--from", "5", "--to", "5"},
+                                                    {"--from", "6", "--to", "5"},
+                                                    {"--frames", ""},
+                                                    {"-o", ""},
+                                                    {"--rate"},
+                                                    {"--bogus"},
+                                                    {"extra"}}) {
+        CaptureOptions o;
+        std::string error;
+        EXPECT_FALSE(parse(args, o, error)) << *args.begin();
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+} // namespace
