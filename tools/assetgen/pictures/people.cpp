@@ -145,6 +145,10 @@ const Person kPeople[8] = {
      false},
 };
 
+// What the front of each person's top shows.
+enum Detail { Plain, Hoodie, Buttons, Zip, Stripes };
+const Detail kDetails[8] = {Hoodie, Buttons, Buttons, Plain, Plain, Zip, Stripes, Zip};
+
 const Col kInk{0.10f, 0.08f, 0.08f};
 
 // A limb: a segment whose thickness runs from r0 at a to r1 at b.
@@ -171,7 +175,7 @@ void part(Img& im, float ox, float oy, const DistFn& d, Col c, float cx, float w
         });
 }
 
-void paintPerson(Img& im, const Person& p, float ox, float oy, uint32_t seed) {
+void paintPerson(Img& im, const Person& p, Detail detail, float ox, float oy, uint32_t seed) {
     const float H = p.height, top = kH - H, cx = kW / 2;
     const float ry = H * 0.066f, rx = ry * 0.8f, hy = top + ry;
     const float sy = top + H * 0.175f, sw = std::fmin(H * 0.1f * p.build, 47.0f);
@@ -233,6 +237,42 @@ void paintPerson(Img& im, const Person& p, float ox, float oy, uint32_t seed) {
     part(
         im, ox, oy, [&](float x, float y) { return sdPolygon(x, y, torso) - 4; }, p.top, cx, sw * 2,
         seed + 5);
+    auto torsoDist = [&](float x, float y) { return sdPolygon(x, y, torso) - 4; };
+    auto line = [&](float ax, float ay, float bx, float by, float r, Col c) {
+        fillShape(
+            im, ox + std::fmin(ax, bx) - r - 2, oy + std::fmin(ay, by) - r - 2,
+            ox + std::fmax(ax, bx) + r + 2, oy + std::fmax(ay, by) + r + 2,
+            [=](float x, float y) { return sdSegment(x - ox, y - oy, ax, ay, bx, by, r); },
+            [=](float, float) { return c; });
+    };
+    if (detail == Hoodie) {
+        const float py = hipY - 34;
+        part(
+            im, ox, oy, [=](float x, float y) { return sdBox(x, y, cx, py, sw * 0.5f, 13, 6); },
+            scale(p.top, 0.85f), cx, sw, seed + 20);
+        for (int s = -1; s <= 1; s += 2)
+            line(cx + s * 6, sy + 6, cx + s * 7, sy + 40, 1.3f, Col{0.92f, 0.90f, 0.85f});
+    }
+    if (detail == Buttons) {
+        line(cx + 2, sy + 8, cx + 2, torsoEnd - 2, 0.8f, scale(p.top, 0.5f));
+        for (int i = 0; i < 4; i++) {
+            const float by = sy + 30 + i * (torsoEnd - sy - 70) / 3;
+            fillShape(
+                im, ox + cx - 4, oy + by - 6, ox + cx + 10, oy + by + 6,
+                [=](float x, float y) { return sdCircle(x - ox, y - oy, cx + 6, by, 3); },
+                [&](float, float) { return scale(p.top, 0.35f); });
+        }
+    }
+    if (detail == Zip)
+        line(cx, sy + 6, cx, torsoEnd - 4, 1.2f, Col{0.70f, 0.70f, 0.72f});
+    if (detail == Stripes)
+        fillShape(
+            im, ox, oy + sy, ox + kW, oy + torsoEnd,
+            [&](float x, float y) {
+                const float ly = y - oy - sy, band = std::fabs(ly - 22 * std::floor(ly / 22) - 11) - 4;
+                return std::fmax(torsoDist(x - ox, y - oy) + 2, band);
+            },
+            [&](float, float) { return scale(p.extra, 0.9f); });
     if (p.straps)
         for (int s = -1; s <= 1; s += 2)
             part(
@@ -351,7 +391,7 @@ bool paintPeople(PngData& out) {
     for (int i = 0; i < 8; i++) {
         // Each person on a cell of their own, so that nothing spills into the neighbours.
         Img cell = makeImg(int(kW), int(kH));
-        paintPerson(cell, kPeople[i], 0, 0, uint32_t(400 + i * 20));
+        paintPerson(cell, kPeople[i], kDetails[i], 0, 0, uint32_t(400 + i * 20));
         const Img small = resample(cell, int(kW), int(kH) / 2);
         for (int y = 0; y < small.h; y++)
             for (int x = 0; x < small.w; x++)
