@@ -53,8 +53,13 @@ Col wall(float x, float y) {
     const float ox = (row & 1) ? bw / 2 : 0;
     const int col = int(std::floor((x + ox) / bw));
     const float fx = x + ox - col * bw, fy = y - row * bh;
-    const float joint = std::fmin(std::fmin(fx, bw - fx), std::fmin(fy, bh - fy));
-    const float tone = 0.92f + 0.16f * hash2(col, row, 101);
+    // Joints wander a little and the block edges are chipped here and there.
+    const float chip = 3.5f * smooth(0.6f, 0.85f, fbm(x / 7, y / 7, 107, 3));
+    const float joint = std::fmin(std::fmin(fx, bw - fx), std::fmin(fy, bh - fy)) +
+                        1.2f * (fbm(x / 30, y / 30, 108, 2) - 0.5f) - chip;
+    // Each block a slightly different shade, lighter towards one corner where the paint wore thin.
+    const float tone = 0.90f + 0.18f * hash2(col, row, 101) +
+                       0.05f * ((fx / bw) - (fy / bh)) * (hash2(col, row, 109) - 0.5f);
     Col c = scale(Col{0.60f, 0.61f, 0.62f}, tone);
     const float pores = fbm(x / 3, y / 3, 102, 3), blotch = fbm(x / 60, y / 60, 103, 4);
     c = scale(c, 0.82f + 0.25f * pores + 0.2f * (blotch - 0.5f));
@@ -67,6 +72,18 @@ Col wall(float x, float y) {
     // Grime running down from the duct's mouth and along the floor.
     const float streak = smooth(0.55f, 0.8f, fbm(x / 20, y / 200, 105, 4)) * smooth(300, 760, y);
     c = scale(c, 1 - 0.25f * streak);
+    // Rusty water stains run down from the copper pipe's clips and drip under the duct's mouth.
+    for (float sx : {230.0f, 760.0f, 400.0f}) {
+        const float top = sx == 400.0f ? 300.0f : 676.0f;
+        const float wdt = (sx == 400.0f ? 26.0f : 16.0f) * (0.7f + 0.6f * fbm(y / 40, sx, 110, 2));
+        const float run = std::exp(-std::pow((x - sx - 8 * (fbm(y / 60, sx, 111, 2) - 0.5f)) / wdt, 2.0f));
+        const float fade =
+            smooth(top - 10, top + 10, y) * (1 - smooth(top + 20, top + (sx == 400.0f ? 300 : 60), y));
+        c = mix(c, Col{0.45f, 0.33f, 0.22f}, 0.35f * run * fade);
+    }
+    // Salt bloom low on the wall, where damp comes up from the floor.
+    const float salt = smooth(0.5f, 0.75f, fbm(x / 45, y / 18, 112, 4)) * smooth(kFloor - 90, kFloor - 10, y);
+    c = mix(c, Col{0.78f, 0.78f, 0.74f}, 0.35f * salt);
     // The floor: bare concrete, meeting the wall in a dark corner.
     if (y > kFloor) {
         const float depth = (y - kFloor) / (kCanvasH - kFloor);
