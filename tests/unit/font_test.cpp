@@ -1,5 +1,4 @@
 // The font's character-to-cell lookup for every byte, and the table behind it.
-#include "show/credits.h"
 #include "show/font.h"
 
 #include <gtest/gtest.h>
@@ -49,13 +48,4 @@ TEST(GlyphOrder, HoldsThePrintableRangeOnceEachThenTheTerminator) {
         seen[static_cast<unsigned char>(glyphOrder[k])]++;
     for (int byte = 0; byte < 256; byte++)
         EXPECT_EQ(seen[byte], byte >= 32 && byte <= 126 ? 1 : 0) << "byte " << byte;
-}
-
-TEST(CreditLines, EveryCharacterOfTheCreditsHasItsOwnCell) {
-    const int lengths[5] = {13, 11, 15, 20, 29};
-    for (int line = 0; line < 5; line++) {
-        ASSERT_EQ(strlen(creditLines[line]), static_cast<size_t>(lengths[line])) << "line " << line + 1;
-        for (const char* c = creditLines[line]; *c; c++)
-            EXPECT_NE(glyphCell(static_cast<unsigned char>(*c)), 95) << "'" << *c << "' in line " << line + 1;
-    }
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 
 TEST(RandomSource, UnitRandomIsTheDefaultSequenceOverTwoToThe31) {
     // glibc's first value of the default sequence; srand(1) restarts exactly that sequence.
@@ -86,24 +85,4 @@ TEST(ParticlePools, FirstHundredDrawsGoToFlakesThenFiveHundredToSparksAndNoneToF
         ASSERT_EQ(snowPool[i].life, static_cast<float>(9.0 * u[i])) << "flake " << i;
     for (int i = 0; i < firePoolSize; i++)
         ASSERT_EQ(firePool[i].life, static_cast<float>(5.0 * u[100 + i])) << "spark " << i;
-}
-
-TEST(ParticlePools, InitOverwritesEveryFieldOfAUsedPool) {
-    std::srand(1);
-    initParticlePools();
-    const Particle freshFlake = snowPool[17], freshSpark = firePool[321], freshFigure = passengers[6];
-    for (Particle* p : {&snowPool[17], &firePool[321], &passengers[6]}) {
-        for (float& v : p->position)
-            v = 7.0f;
-        p->velocity[0] = p->velocity[2] = 3.0f;
-        p->angle = 33.0f;
-        for (float& c : p->colorRate)
-            c = -1.0f;
-        p->color[3] = 0.5f;
-    }
-    std::srand(1);
-    initParticlePools();
-    EXPECT_EQ(0, memcmp(&snowPool[17], &freshFlake, sizeof(Particle)));
-    EXPECT_EQ(0, memcmp(&firePool[321], &freshSpark, sizeof(Particle)));
-    EXPECT_EQ(0, memcmp(&passengers[6], &freshFigure, sizeof(Particle)));
 }
