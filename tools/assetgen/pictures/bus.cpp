@@ -71,23 +71,32 @@ bool paintBus(PngData& out) {
         },
         10);
 
+    // Chassis between the wheels, in shadow.
+    shape(
+        im, 118, 380, 394, 428, [](float x, float y) { return sdBox(x, y, kCx, 405, 140, 21, 4); },
+        [](float x, float y) {
+            // Deep shadow under the body, with the axle and the exhaust just showing.
+            Col c = scale(Col{0.05f, 0.045f, 0.045f}, 0.7f + 0.3f * fbm(x / 10, y / 10, 311, 2));
+            if (std::fabs(y - 410) < 3)
+                c = Col{0.12f, 0.11f, 0.11f};
+            if (sdCircle(x, y, 300, 414, 5) < 0)
+                c = Col{0.20f, 0.19f, 0.18f};
+            return c;
+        });
+
     // Tyres: the lower halves show under the body.
     for (float wx : {146.0f, 366.0f})
         shape(
             im, wx - 40, 350, wx + 40, kGround + 2,
             [wx](float x, float y) { return sdBox(x, y, wx, 392, 34, kGround - 392, 8); },
             [wx](float x, float y) {
+                // Rubber seen head-on: rounded shoulders catch the light, blocks of tread across the face.
                 const float u = (x - wx) / 34;
-                const float tread = 0.8f + 0.2f * std::sin(y * 1.1f);
-                return scale(Col{0.13f, 0.13f, 0.14f}, (1 - 0.5f * u * u) * tread);
+                const float tread = std::fabs(u) < 0.7f ? 0.85f + 0.15f * (std::sin(y * 0.9f) > 0.3f) : 1.0f;
+                const float shoulder =
+                    1 - 0.55f * u * u + 0.25f * std::exp(-std::pow((std::fabs(u) - 0.78f) / 0.1f, 2.0f));
+                return scale(Col{0.17f, 0.17f, 0.18f}, shoulder * tread);
             });
-    // Chassis between the wheels, in shadow.
-    shape(
-        im, 118, 380, 394, 428, [](float x, float y) { return sdBox(x, y, kCx, 405, 140, 21, 4); },
-        [](float x, float y) {
-            return scale(Col{0.10f, 0.09f, 0.09f}, 0.6f + 0.4f * fbm(x / 10, y / 10, 311, 2));
-        });
-
     // The open door, swung out from the left front corner: we look at its inner panel edge-on.
     const std::vector<float> door = {kLeft + 6, 118, 52, 138, 46, 404, kLeft + 6, 396};
     shape(
