@@ -201,6 +201,21 @@ bool paintLagerFeuer(PngData& out) {
                 blendOver(canvas, x, y, heatColour(t), clamp01(t * 2.5f));
         }
 
+    // Thin smoke rising over the flames, lit from below, gone before the open sky begins.
+    for (int y = int(kSkyEnd) + 4; y < 560; y++)
+        for (int x = 360; x < 660; x++) {
+            const float fx = x + 0.5f, fy = y + 0.5f;
+            const float rise = (600 - fy) / 270;
+            const float spread = 50 + 90 * rise;
+            const float wob = 40 * (fbm(fx / 90, fy / 60, 251, 3) - 0.5f) * rise;
+            const float column = std::exp(-std::pow((fx - kFireX - wob - 30 * rise) / spread, 2.0f));
+            const float puff = smooth(0.45f, 0.8f, fbm(fx / 35, fy / 28 + fx / 200, 252, 5));
+            const float fade = smooth(kSkyEnd + 4, kSkyEnd + 60, fy) * smooth(560, 470, fy);
+            const float a = 0.28f * column * puff * fade;
+            if (a > 0.002f)
+                blendOver(canvas, x, y, lit(Col{0.55f, 0.50f, 0.48f}, 0.6f * fireLight(fx, fy) + 0.3f), a);
+        }
+
     // Near row: big dark heads and shoulders, leaving the fire in view.
     const Head nearHeads[] = {
         {70, 545, 78, 1, coats[5], hairs[3], skins[0]},
