@@ -23,7 +23,7 @@ Col lit(Col base, float light) {
 
 struct Head {
     float x, y, r; // head centre and radius
-    int hat;       // 0 none, 1 beanie, 2 hood
+    int hat;       // 0 none, 1 beanie, 2 hood, 3 long hair
     Col coat, hair, skin;
 };
 
@@ -42,6 +42,9 @@ float personDistance(const Head& h, float x, float y, float sway) {
         d = std::fmin(d, sdEllipse(x, y, h.x, h.y - h.r * 0.45f, h.r * 0.88f, h.r * 0.7f));
     if (h.hat == 2)
         d = std::fmin(d, sdEllipse(x, y, h.x, h.y + h.r * 0.05f, h.r * 1.05f, h.r * 1.12f));
+    if (h.hat == 3)
+        d = std::fmin(d, sdEllipse(x, y, h.x, h.y + h.r * 0.4f, h.r * 1.0f, h.r * 1.3f) +
+                             2.5f * (fbm(x / 3, y / 9, 204, 2) - 0.5f));
     // Stray hair and fabric fuzz make the outline ragged.
     return d + 3.0f * (fbm(x / 4, y / 4, 201, 2) - 0.5f);
 }
@@ -134,7 +137,7 @@ bool paintLagerFeuer(PngData& out) {
         h.r = uniform(rng, 14, 19);
         h.x = bx;
         h.y = kSkyEnd + h.r * 1.1f + uniform(rng, 2, 22);
-        h.hat = int(uniform(rng, 0, 3.5f)) % 3;
+        h.hat = int(uniform(rng, 0, 4.5f)) % 4;
         h.coat = coats[int(uniform(rng, 0, 6))];
         h.hair = hairs[int(uniform(rng, 0, 4))];
         h.skin = skins[int(uniform(rng, 0, 3))];
@@ -151,7 +154,7 @@ bool paintLagerFeuer(PngData& out) {
         h.r = uniform(rng, 22, 30);
         h.x = fx + uniform(rng, -15, 15);
         h.y = kSkyEnd + h.r * 1.1f + uniform(rng, 8, 55);
-        h.hat = int(uniform(rng, 0, 3.5f)) % 3;
+        h.hat = int(uniform(rng, 0, 4.5f)) % 4;
         h.coat = coats[int(uniform(rng, 0, 6))];
         h.hair = hairs[int(uniform(rng, 0, 4))];
         h.skin = skins[int(uniform(rng, 0, 3))];
