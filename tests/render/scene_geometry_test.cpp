@@ -161,6 +161,23 @@ TEST_F(SceneGeometry, SparksReachTheScreenInTheirOwnColourUnderTheLitFrame) {
     }
 }
 
+TEST_F(SceneGeometry, AFrameShowsFlakesAndSparksWhereThePreviousFrameLeftThem) {
+    // A flake and a spark about to respawn: the frame draws them dormant and only then moves them.
+    snowPool[0].life = 0.001f;
+    firePool[0].life = 0.001f;
+    firePool[0].position[1] = 300.0f;
+    frameDelta = 1.0f / 60.0f;
+    for (float t : {2.0f, 25.0f}) {
+        songTime = t;
+        const auto vertices = feedbackTriangles(captureFeedback(drawShow));
+        const size_t first = t < 25.0f ? 6 : 0; // the snow is drawn over the HeatTube picture
+        ASSERT_GT(vertices.size(), first);
+        EXPECT_EQ(vertices[first].color[3], 0.0f) << "drawn before its update at " << t << " s";
+    }
+    EXPECT_FLOAT_EQ(snowPool[0].color[3], 1.0f - 0.15f / 60.0f);
+    EXPECT_FLOAT_EQ(firePool[0].color[3], 1.0f - 0.24f / 60.0f);
+}
+
 TEST_F(SceneGeometry, BusSceneLayersBackdropThenFiguresSevenToZeroThenTheBus) {
     const auto quads = captureQuads([] { drawBusScene(2.0f); });
     ASSERT_EQ(quads.size(), 10u) << "all ten layers face the viewer";
