@@ -53,6 +53,55 @@ bool paintTheEnd(PngData& out) {
     Img canvas = makeImg(kCanvasW, kCanvasH);
     fillAll(canvas, scene);
 
+    // The little bus going home along the far hills: a dark box with lit windows and red tail lights.
+    const float bx = 300, by = 690 - 70 * fbm(300 / 180.0f, 0.5f, 64, 5) - 2;
+    fillShape(
+        canvas, bx - 30, by - 30, bx + 30, by + 6,
+        [=](float x, float y) {
+            return std::fmin(
+                sdBox(x, y, bx, by - 12, 22, 10, 4),
+                std::fmin(sdCircle(x, y, bx - 13, by - 2, 4), sdCircle(x, y, bx + 13, by - 2, 4)));
+        },
+        [](float, float) {
+            return Col{0.03f, 0.02f, 0.05f};
+        });
+    for (int i = 0; i < 4; i++) {
+        const float wx = bx - 15 + i * 10;
+        fillShape(
+            canvas, wx - 5, by - 22, wx + 5, by - 12,
+            [=](float x, float y) { return sdBox(x, y, wx, by - 16, 3, 3, 0.5f); },
+            [](float, float) {
+                return Col{1.0f, 0.80f, 0.40f};
+            });
+    }
+    for (float tx : {bx - 20, bx + 20})
+        fillShape(
+            canvas, tx - 8, by - 14, tx + 8, by,
+            [=](float x, float y) {
+                return sdCircle(x, y, tx, by - 7, 2) - 3 * std::exp(-std::hypot(x - tx, y - by + 7));
+            },
+            [=](float x, float y) {
+                return Col{1.0f, 0.15f, 0.1f, std::exp(-std::hypot(x - tx, y - by + 7) / 2.5f) + 0.3f};
+            },
+            3);
+
+    // Big soft snowflakes drifting past in front of everything.
+    Rng rng = makeRng(82);
+    for (int i = 0; i < 90; i++) {
+        const float fx = uniform(rng, 0, kCanvasW), fy = uniform(rng, 0, kCanvasH),
+                    r = uniform(rng, 1.2f, 4.5f);
+        const float a = uniform(rng, 0.35f, 0.85f);
+        if (fy > 200 && fy < 460 && fx > 60 && fx < 960)
+            continue; // keep the title clear
+        fillShape(
+            canvas, fx - r * 3, fy - r * 3, fx + r * 3, fy + r * 3,
+            [=](float x, float y) { return sdCircle(x, y, fx, fy, r); },
+            [=](float, float) {
+                return Col{0.95f, 0.95f, 1.0f, a};
+            },
+            r * 0.8f);
+    }
+
     // The title: gold serif capitals with a soft warm halo and a shadow, centred in the sky.
     const std::string title = "THE END", line = "thanks for watching";
     const float size = 150, sub = 40;
