@@ -2,6 +2,7 @@
 #include "capture/music.h"
 #include "capture/options.h"
 #include "capture/output.h"
+#include "capture/readback.h"
 #include "capture/writer.h"
 #include "offscreen/offscreen.h"
 #include "shell/frame.h"
@@ -13,7 +14,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     aspect = static_cast<double>(options.width) / options.height;
 
     startWriter(out);
-    std::vector<unsigned char> rgba(static_cast<size_t>(options.width) * options.height * 4);
+    startReadback(options.width, options.height);
     const Clock::time_point start = Clock::now();
     Clock::time_point lastReport = start;
     bool ok = true;
@@ -111,13 +111,13 @@ int main(int argc, char** argv) {
         renderFrame();
         if (frame < firstFrame)
             continue;
-        readOffscreenPixels(rgba.data());
-        ok = submitFrame(frame, rgba.data());
+        ok = readbackFrame(frame);
         if (Clock::now() - lastReport > std::chrono::milliseconds(500)) {
             lastReport = Clock::now();
             showProgress(frame + 1, endFrame, start, false);
         }
     }
+    ok = finishReadback() && ok;
     const bool written = stopWriter(error);
     if (!ok || !written) {
         abandonFrameOutput(out);

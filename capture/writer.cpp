@@ -1,4 +1,4 @@
-// The writer thread: RGBA frames in, RGB frames out to the frame output, in order.
+// The writer thread: RGBA frames in as GL reads them, RGB frames out to the frame output, in order.
 #include "capture/writer.h"
 
 #include "capture/output.h"
@@ -41,11 +41,16 @@ void writeLoop() {
             pending.pop_front();
         }
         changed.notify_all();
-        const size_t pixels = rgb.size() / 3;
-        for (size_t i = 0; i < pixels; i++) {
-            rgb[3 * i] = job.rgba[4 * i];
-            rgb[3 * i + 1] = job.rgba[4 * i + 1];
-            rgb[3 * i + 2] = job.rgba[4 * i + 2];
+        // GL gives the bottom row first; the outputs want the top row first.
+        const size_t width = static_cast<size_t>(output->width);
+        for (int y = 0; y < output->height; y++) {
+            const unsigned char* from = job.rgba.data() + (output->height - 1 - y) * width * 4;
+            unsigned char* to = rgb.data() + y * width * 3;
+            for (size_t x = 0; x < width; x++) {
+                to[3 * x] = from[4 * x];
+                to[3 * x + 1] = from[4 * x + 1];
+                to[3 * x + 2] = from[4 * x + 2];
+            }
         }
         std::string error;
         const bool ok = writeFrame(*output, job.frameIndex, rgb.data(), error);

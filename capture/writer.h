@@ -8,8 +8,8 @@
 struct FrameOutput;
 
 void startWriter(FrameOutput& out);
-// Copies one RGBA frame, top row first, into the queue; blocks while the queue is full. False once the
-// writer has failed.
+// Copies one RGBA frame, bottom row first as GL reads it, into the queue; blocks while the queue is full.
+// False once the writer has failed.
 bool submitFrame(int64_t frameIndex, const unsigned char* rgba);
 // Writes what is queued and stops; false with the writer's error if any frame failed.
 bool stopWriter(std::string& error);
