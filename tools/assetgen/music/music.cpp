@@ -107,11 +107,11 @@ bool writeMusic(const std::string& dir) {
     m.instruments.push_back(pad);
 
     XmInstrument piano = pitched("piano", synthPiano, {37, 49, 61, 73}, 96, serial);
-    sustainEnvelope(piano, 0, 1600);
+    sustainEnvelope(piano, 0, 4000);
     m.instruments.push_back(piano);
 
     XmInstrument bells = pitched("bells", synthBell, {61, 68, 75, 82}, 168, serial);
-    sustainEnvelope(bells, 0, 900);
+    sustainEnvelope(bells, 0, 3000);
     m.instruments.push_back(bells);
 
     XmInstrument flute = pitched("flute", synthFlute, {58, 70, 82}, 136, serial);

@@ -36,7 +36,7 @@ const char* const kThemeA = "F#5/2 A5/2 D6/4 C#6/2 A5/2 F#5/4 "
 
 // A passenger steps out: three rising bell notes on the effects channel.
 void figure(XmPattern& p, int row, const char* a, const char* b, const char* c) {
-    const std::string tokens = std::string(a) + "/1@40 " + b + "/1@46 " + c + "/1@54";
+    const std::string tokens = std::string(a) + "/1@40 " + b + "/1@46 " + c + "/4@54 r/1";
     melody(p, chCrash, kBells, row, 50, tokens.c_str());
 }
 
@@ -138,8 +138,8 @@ void busGroove(XmPattern& p, bool crash) {
            (rep("D2/2 D3/2", 4) + rep("C2/2 C3/2", 4) + rep("G1/2 G2/2", 4) + rep("A1/2 A2/2", 4)).c_str());
     melody(p, chPad, kPad, 0, 28, "D5/16 C5/16 G4/16 A4/16");
     melody(p, chPiano, kPiano, 0, 26,
-           "./2 A5/4 F#5/4 A5/4 F#5/2 ./2 G5/4 E5/4 G5/4 E5/2 "
-           "./2 B5/4 G5/4 B5/4 G5/2 ./2 C#6/4 A5/4 C#6/4 A5/2");
+           "./2 A5/4 D6/4 A5/4 F#5/1 r/1 ./2 G5/4 E5/4 G5/4 E5/1 r/1 "
+           "./2 B5/4 G5/4 B5/4 G5/1 r/1 ./2 C#6/4 A5/4 C#6/4 A5/1 r/1");
 }
 
 void busFirst(XmPattern& p) {
@@ -150,7 +150,7 @@ void busFirst(XmPattern& p) {
            "B5/3 B5/1 D6/2 G6/2 F#6/2 E6/2 D6/2 B5/2 "
            "C#6/4 E6/4 A5/4 C#6/2 E6/2");
     figure(p, 23, "C5", "E5", "G5");
-    figure(p, 45, "G5", "B5", "D6");
+    figure(p, 45, "B5", "D6", "G6");
 }
 
 void busSecond(XmPattern& p) {
