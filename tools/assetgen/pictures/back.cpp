@@ -107,8 +107,14 @@ bool paintBack(PngData& out) {
             },
             2.0f);
     }
+    // Short brush strokes that follow the forms: level in the sky, slanting in the grass.
+    modulate(canvas, [](float x, float y) {
+        const float slant = y > kHorizon ? 0.35f : 0.0f;
+        const float stroke = fbm((x + slant * y) / 26, y / 4, 81, 3);
+        return 0.95f + 0.10f * stroke;
+    });
     Img tex = resample(canvas, kTex, kTex);
-    addGrain(tex, 0.025f, 77);
+    addGrain(tex, 0.02f, 77);
     for (size_t i = 3; i < tex.px.size(); i += 4)
         tex.px[i] = 1.0f;
     out = packRgb(kTex, kTex, straightColour(tex, 0), true, 8);
