@@ -39,6 +39,10 @@ bool readRows(Decode& d) {
     if (setjmp(png_jmpbuf(d.png)))
         return false;
 
+    // No chunk a texture needs comes near 8 MB, and a damaged length must not become a huge
+    // allocation: libpng only warns about an oversized chunk unless its benign errors are errors.
+    png_set_chunk_malloc_max(d.png, 8 << 20);
+    png_set_benign_errors(d.png, 0);
     png_set_read_fn(d.png, d.stream, readPngData);
     png_set_sig_bytes(d.png, 8);
     png_read_info(d.png, d.info);
