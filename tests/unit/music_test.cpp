@@ -231,8 +231,8 @@ TEST(MusicModule, SceneMomentsAreMarked) {
     const int moments[] = {0 * 64 + 15, 2 * 64 + 57, 5 * 64 + 50, 9 * 64 + 31};
     for (int at : moments) {
         const double before = level(at - 3, at), after = level(at, at + 2);
-        std::printf("moment %d:%d: RMS before %.3f after %.3f\n", at / 64, at % 64, before, after);
-        EXPECT_GT(after, 1.25 * before) << "order " << at / 64 << " row " << at % 64;
+        EXPECT_GT(after, 1.25 * before)
+            << "order " << at / 64 << " row " << at % 64 << ": RMS " << before << " then " << after;
     }
 }
 
