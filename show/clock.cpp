@@ -11,4 +11,6 @@ void advanceClock(double seconds) {
     previousSongTime = songTime;
 }
 
-void tickClock(int positionMs) { advanceClock(positionMs / 1000.0); }
+void tickClock(int positionMs) {
+    advanceClock(positionMs / 1000.0);
+}
