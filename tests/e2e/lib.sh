@@ -33,13 +33,20 @@ start_xvfb() {
     export DISPLAY=:$(head -1 "$work/display")
 }
 
-# start_plix PROGRAM [VAR=VALUE...]: runs it in the background with the watch library preloaded.
+# start_plix PROGRAM [VAR=VALUE...] [-- ARGUMENT...]: runs it in the background with the watch
+# library preloaded.
 start_plix() {
     local program=$1
     shift
+    local vars=()
+    while [[ $# -gt 0 && $1 != -- ]]; do
+        vars+=("$1")
+        shift
+    done
+    [[ $# -gt 0 ]] && shift
     rm -f "$work/watch" "$work/stdout"
-    env SDL_AUDIODRIVER=dummy "$@" PLIX_WATCH_LOG="$work/watch" LD_PRELOAD="$WATCH" \
-        ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" "$program" >"$work/stdout" 2>&1 &
+    env SDL_AUDIODRIVER=dummy "${vars[@]}" PLIX_WATCH_LOG="$work/watch" LD_PRELOAD="$WATCH" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" "$program" "$@" >"$work/stdout" 2>&1 &
     plix_pid=$!
 }
 

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Upper-case letters, the camera and shading keys and any other key leave the show running.
+# Upper-case letters, the camera and shading keys and any other key leave the show running; the
+# command line goes to the toolkit.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
-start_plix "$PLIX"
+# The toolkit takes its own options from the command line (here the display); other words are ignored.
+display=$DISPLAY
+unset DISPLAY
+start_plix "$PLIX" -- -display "$display" some words
+export DISPLAY=$display
 wait_frame
 press Q S I K J L E ctrl+x
 press i i k k l j j s s a x 1 space Return BackSpace Tab F1 Up Left
