@@ -46,6 +46,8 @@ void renderAudio(void*, Uint8* stream, int length) {
 int soundInit(int mixRate) {
     if (device)
         return 1;
+    // SDL would turn SIGINT and SIGTERM into quit events that nobody reads, leaving the program unkillable.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return 0;
     SDL_AudioSpec want;
