@@ -61,10 +61,12 @@ bool paintFire(PngData& out) {
         for (int x = 0; x < n; x++) {
             const float dx = (x + 0.5f - n / 2.0f) / (n / 2.0f), dy = (y + 0.5f - n / 2.0f) / (n / 2.0f);
             const float r = std::sqrt(dx * dx + dy * dy);
-            const Col c = r < 0.45f ? mix(yellow, orange, smooth(0.0f, 0.45f, r))
-                                    : mix(orange, red, smooth(0.45f, 1.05f, r));
-            // A bright core on a wide soft halo; about 0.95 at the centre, about 0.01 in the corners.
-            const float a = 0.55f * std::exp(-5.0f * r * r) + 0.40f * std::exp(-2.2f * r * r);
+            const Col c = r < 0.3f ? mix(yellow, orange, smooth(0.0f, 0.3f, r))
+                                   : mix(orange, red, smooth(0.3f, 0.9f, r));
+            // A small hot core on a faint halo, so that overlapping sprites still read as single sparks:
+            // about 0.95 at the centre, falling to almost nothing well before the edge, never quite 0.
+            const float core = r / 0.17f, halo = r / 0.5f;
+            const float a = 0.0004f + 0.68f * std::exp(-core * core) + 0.27f * std::exp(-halo * halo);
             float* p = &rgba[(size_t(y) * n + x) * 4];
             p[0] = c.r;
             p[1] = c.g;
