@@ -1,9 +1,9 @@
 // Clock benchmark: plays the embedded song under SDL's dummy driver for 10 s of 10 ms frames and prints
 // how songTime spreads around the wall clock, how often two frames see the same time, and the CPU
 // time of the audio thread. Prints, asserts nothing. Usage: clock_bench [SECONDS] [FRAME_MS]
+#include "shell/soundfiles.h"
 #include "show/clock.h"
 #include "sound/sound.h"
-#include "util/assets.h"
 
 #include <chrono>
 #include <cmath>
@@ -17,22 +17,6 @@
 #include <vector>
 
 namespace {
-
-void* openFile(const char* name) {
-    return openAsset(name);
-}
-void closeFile(void* h) {
-    closeAsset(static_cast<AssetStream*>(h));
-}
-int32_t readFile(void* b, int32_t n, void* h) {
-    return readAsset(b, n, static_cast<AssetStream*>(h));
-}
-int32_t seekFile(void* h, int32_t o, int8_t m) {
-    return seekAsset(static_cast<AssetStream*>(h), o, m);
-}
-int32_t tellFile(void* h) {
-    return tellAsset(static_cast<AssetStream*>(h));
-}
 
 // CPU nanoseconds of every thread of this process except the main one, by name.
 void printThreadCpu(double seconds) {
@@ -60,7 +44,7 @@ int main(int argc, char** argv) {
     double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     int frameMs = argc > 2 ? std::atoi(argv[2]) : 10;
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    soundSetFileCallbacks(openFile, closeFile, readFile, seekFile, tellFile);
+    serveSoundFromAssets();
     if (!soundInit(44100)) {
         std::printf("no audio device\n");
         return 1;

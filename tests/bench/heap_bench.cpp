@@ -1,8 +1,8 @@
 // Heap benchmark: counts the bytes live on the C heap (every malloc of the process, operator new
 // included) while the program's own steps run: sound start-up, song load, the nine picture decodes,
 // playing. Prints the peak of each step and of the whole. Prints, asserts nothing.
+#include "shell/soundfiles.h"
 #include "sound/sound.h"
-#include "util/assets.h"
 #include "util/png.h"
 
 #include <atomic>
@@ -76,22 +76,6 @@ int posix_memalign(void** out, size_t a, size_t n) {
 
 namespace {
 
-void* openFile(const char* name) {
-    return openAsset(name);
-}
-void closeFile(void* h) {
-    closeAsset(static_cast<AssetStream*>(h));
-}
-int32_t readFile(void* b, int32_t n, void* h) {
-    return readAsset(b, n, static_cast<AssetStream*>(h));
-}
-int32_t seekFile(void* h, int32_t o, int8_t m) {
-    return seekAsset(static_cast<AssetStream*>(h), o, m);
-}
-int32_t tellFile(void* h) {
-    return tellAsset(static_cast<AssetStream*>(h));
-}
-
 long long stepStart;
 void begin() {
     stepStart = live.load();
@@ -108,7 +92,7 @@ int main() {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     long long base = live.load(), highest = 0;
     std::printf("heap at start of main: %.1f KiB\n", base / 1024.0);
-    soundSetFileCallbacks(openFile, closeFile, readFile, seekFile, tellFile);
+    serveSoundFromAssets();
     begin();
     int ok = soundInit(44100);
     end(ok ? "sound init (SDL, dummy driver)" : "sound init FAILED");

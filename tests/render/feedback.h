@@ -2,11 +2,25 @@
 // and texture coordinates, without rasterising them. Needs a current GL context.
 #pragma once
 
+#include "offscreen/offscreen.h"
+
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <stdexcept>
+#include <string>
 #include <vector>
+
+// Opens the process's 640 x 480 offscreen context on the first call; the geometry tests draw into it.
+inline void needOffscreenContext() {
+    static bool open = false;
+    if (!open) {
+        std::string reason;
+        open = openOffscreen(640, 480, &reason);
+        ASSERT_TRUE(open) << reason;
+    }
+}
 
 struct FeedbackVertex {
     float x, y, z;    // window coordinates, y up from the bottom edge

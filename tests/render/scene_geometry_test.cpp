@@ -17,15 +17,6 @@
 
 namespace {
 
-void needContext() {
-    static bool open = false;
-    if (!open) {
-        std::string reason;
-        open = openOffscreen(640, 480, &reason);
-        ASSERT_TRUE(open) << reason;
-    }
-}
-
 // Window coordinates of the 640 x 480 view back to the picture canvas (1024 x 768, y down).
 float canvasX(float x) {
     return x * 1024.0f / 640.0f;
@@ -65,7 +56,7 @@ float wideY(float y) {
 class SceneGeometry : public testing::Test {
 protected:
     void SetUp() override {
-        needContext();
+        needOffscreenContext();
         initParticlePools();
         glEnable(GL_CULL_FACE);
         glEnable(GL_LIGHTING);

@@ -18,15 +18,6 @@
 
 namespace {
 
-void needContext() {
-    static bool open = false;
-    if (!open) {
-        std::string reason;
-        open = openOffscreen(640, 480, &reason);
-        ASSERT_TRUE(open) << reason;
-    }
-}
-
 // A y-down canvas whose units are the 640 x 480 window's pixels.
 void pixelCanvas() {
     glMatrixMode(GL_PROJECTION);
@@ -57,7 +48,7 @@ std::vector<FeedbackQuad> creditsAt(float t) {
 
 class TextGeometry : public testing::Test {
 protected:
-    void SetUp() override { needContext(); }
+    void SetUp() override { needOffscreenContext(); }
 };
 
 } // namespace
