@@ -5,10 +5,8 @@
 #include "capture/readback.h"
 #include "capture/writer.h"
 #include "offscreen/offscreen.h"
-#include "shell/frame.h"
 #include "show/clock.h"
-#include "show/particles.h"
-#include "show/textures.h"
+#include "show/frame.h"
 
 #include <GL/gl.h>
 #include <chrono>
@@ -95,10 +93,8 @@ int main(int argc, char** argv) {
         return fail(error, 1);
 
     // The same preparation as the program's start-up, so that the particles follow the same sequence.
-    initGlState();
-    loadShowTextures();
-    initParticlePools();
-    aspect = static_cast<double>(options.width) / options.height;
+    prepareShow(nullptr);
+    reshapeFrame(options.width, options.height);
 
     startWriter(out);
     startReadback(options.width, options.height);

@@ -1,8 +1,8 @@
 // The key table and the reshape callback; they change state that the next frame uses.
 #include "shell/keys.h"
 
-#include "shell/frame.h"
 #include "shell/shutdown.h"
+#include "show/frame.h"
 
 void onKeyboard(unsigned char key, int, int) {
     // Each step is stored first and then held to its bound; a value equal to the bound stays.
@@ -40,8 +40,5 @@ void onKeyboard(unsigned char key, int, int) {
 }
 
 void onReshape(int width, int height) {
-    glViewport(0, 0, width, height);
-    // A window of height 0 (minimised, or dragged shut) keeps the aspect it had.
-    if (height != 0)
-        aspect = double(width) / double(height);
+    reshapeFrame(width, height);
 }

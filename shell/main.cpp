@@ -1,9 +1,8 @@
-// The entry point: the window, the fixed GL state, the resources, the four callbacks and the main loop.
-#include "shell/frame.h"
+// The entry point: the window, the resources, the four callbacks and the main loop.
 #include "shell/keys.h"
-#include "shell/shutdown.h"
 #include "shell/startup.h"
 #include "show/clock.h"
+#include "show/frame.h"
 #include "sound/sound.h"
 
 #include <GL/glut.h>
@@ -26,7 +25,6 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(640, 480);
     glutCreateWindow("plix - NightShore 2003 - veduzuvoz");
-    initGlState();
     loadResources();
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);

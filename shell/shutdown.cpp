@@ -1,12 +1,10 @@
-// The song handle and shutdown: the song and the sound layer are released, everything else is left
-// to the end of the process.
+// Shutdown: the song and the sound layer are released, everything else is left to the end of the process.
 #include "shell/shutdown.h"
 
+#include "shell/startup.h"
 #include "sound/sound.h"
 
 #include <cstdlib>
-
-Song* song = nullptr;
 
 void shutdownShow() {
     soundFreeSong(song);

@@ -1,18 +1,17 @@
-// Start-up's resources: the textures, the sound layer fed from the embedded files, the song and the
-// particle pools, then the music starts.
+// Start-up's resources: the fixed GL state and the textures, the sound layer fed from the embedded
+// files and the song, the particle pools, then the music starts.
 #include "shell/startup.h"
 
-#include "shell/shutdown.h"
-#include "shell/soundfiles.h"
-#include "show/particles.h"
-#include "show/textures.h"
+#include "show/frame.h"
+#include "sound/assetfiles.h"
 #include "sound/sound.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-void loadResources() {
-    loadShowTextures();
+Song* song = nullptr;
+
+static void startSound() {
     serveSoundFromAssets();
     if (!soundInit(44100)) {
         std::printf("Error upon sound initialization\n");
@@ -23,6 +22,9 @@ void loadResources() {
         std::printf("Error loading song\n");
         std::exit(-3);
     }
-    initParticlePools();
+}
+
+void loadResources() {
+    prepareShow(startSound);
     soundPlaySong(song);
 }

@@ -3,8 +3,8 @@
 
 #include "show/particles.h"
 #include "show/quad.h"
-#include "show/show.h"
 #include "show/textures.h"
+#include "show/timeline.h"
 
 #include <GL/gl.h>
 #include <cmath>

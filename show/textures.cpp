@@ -1,4 +1,4 @@
-// The nine texture names of the show and their loading at start-up.
+// The nine texture names of the show and the one table that pairs each with its picture.
 #include "show/textures.h"
 
 #include "util/png.h"
@@ -13,14 +13,23 @@ GLuint texPeople = 0;
 GLuint texSouthPark = 0;
 GLuint texTheEnd = 0;
 
+// In start-up order, which is also the order of the messages when pictures fail.
+static const struct {
+    GLuint* name;
+    const char* picture;
+} showTextures[] = {
+    {&texHeatTube, "data/HeatTube.png"},
+    {&texFlocke, "data/Flocke.png"},
+    {&texLagerFeuer, "data/LagerFeuer.png"},
+    {&texFire, "data/Fire.png"},
+    {&texBack, "data/Back.png"},
+    {&texBus, "data/Bus.png"},
+    {&texPeople, "data/People.png"},
+    {&texSouthPark, "data/SouthPark.png"},
+    {&texTheEnd, "data/TheEnd.png"},
+};
+
 void loadShowTextures() {
-    loadTexture(&texHeatTube, "data/HeatTube.png");
-    loadTexture(&texFlocke, "data/Flocke.png");
-    loadTexture(&texLagerFeuer, "data/LagerFeuer.png");
-    loadTexture(&texFire, "data/Fire.png");
-    loadTexture(&texBack, "data/Back.png");
-    loadTexture(&texBus, "data/Bus.png");
-    loadTexture(&texPeople, "data/People.png");
-    loadTexture(&texSouthPark, "data/SouthPark.png");
-    loadTexture(&texTheEnd, "data/TheEnd.png");
+    for (const auto& texture : showTextures)
+        loadTexture(texture.name, texture.picture);
 }

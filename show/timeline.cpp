@@ -1,5 +1,5 @@
 // The timeline: the scene for songTime, the three full-screen pictures and the credits on top.
-#include "show/show.h"
+#include "show/timeline.h"
 
 #include "show/bus.h"
 #include "show/clock.h"

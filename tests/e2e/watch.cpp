@@ -1,7 +1,9 @@
 // A preloaded library for the end-to-end tests and the start-up benchmark: it notes, with the time
 // since the process began, when plix creates its window, opens audio, builds the module, makes
-// textures and presents frames, then passes each call on. The log goes to $PLIX_WATCH_LOG.
+// textures, presents frames, places the camera and sets the shading, then passes each call on. The log
+// goes to $PLIX_WATCH_LOG.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <SDL.h>
 #include <atomic>
 #include <cstdio>
@@ -59,6 +61,28 @@ void glutSwapBuffers() {
     // The first few frames are enough to see that drawing began.
     if (swaps++ < 3)
         note("swap");
+}
+
+// The camera's eye (x and z; y never moves), noted when a frame places it somewhere new.
+void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz, GLdouble ux,
+               GLdouble uy, GLdouble uz) {
+    static auto real = next<void (*)(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble,
+                                     GLdouble, GLdouble)>("gluLookAt");
+    static double lastX = -1e9, lastZ = -1e9;
+    if (ex != lastX || ez != lastZ) {
+        char event[64];
+        std::snprintf(event, sizeof event, "eye %g %g", ex, ez);
+        note(event);
+        lastX = ex;
+        lastZ = ez;
+    }
+    real(ex, ey, ez, cx, cy, cz, ux, uy, uz);
+}
+
+void glShadeModel(GLenum mode) {
+    static auto real = next<void (*)(GLenum)>("glShadeModel");
+    real(mode);
+    note(mode == GL_FLAT ? "shade flat" : mode == GL_SMOOTH ? "shade smooth" : "shade other");
 }
 
 void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border,

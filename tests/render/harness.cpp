@@ -2,12 +2,9 @@
 #include "tests/render/harness.h"
 
 #include "offscreen/offscreen.h"
-#include "shell/frame.h"
-#include "shell/keys.h"
 #include "show/clock.h"
 #include "show/credits.h"
-#include "show/particles.h"
-#include "show/textures.h"
+#include "show/frame.h"
 
 #include <GL/gl.h>
 #include <cmath>
@@ -45,10 +42,8 @@ bool openShowHarness(std::string* reason) {
         // The context stays open until the process ends: closing it unloads Mesa's driver, whose
         // remaining allocations would then be reported as leaks from an unknown module.
         if (openOffscreen(640, 480, &openFailure)) {
-            initGlState();
-            loadShowTextures();
-            initParticlePools();
-            onReshape(640, 480);
+            prepareShow(nullptr);
+            reshapeFrame(640, 480);
             drawShowFrame(0.0f, 0.0f);
             opened = true;
         }

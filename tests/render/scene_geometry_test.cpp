@@ -5,7 +5,7 @@
 #include "show/clock.h"
 #include "show/fire.h"
 #include "show/particles.h"
-#include "show/show.h"
+#include "show/timeline.h"
 #include "show/snow.h"
 #include "tests/render/feedback.h"
 

@@ -5,7 +5,7 @@
 #include "show/credits.h"
 #include "show/font.h"
 #include "show/particles.h"
-#include "show/show.h"
+#include "show/timeline.h"
 #include "show/textures.h"
 #include "tests/render/feedback.h"
 

@@ -1,5 +1,5 @@
 // The sound layer's file callbacks over the embedded asset streams.
-#include "shell/soundfiles.h"
+#include "sound/assetfiles.h"
 
 #include "sound/sound.h"
 #include "util/assets.h"

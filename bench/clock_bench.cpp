@@ -1,8 +1,8 @@
 // Clock benchmark: plays the embedded song under SDL's dummy driver for 10 s of 10 ms frames and prints
 // how songTime spreads around the wall clock, how often two frames see the same time, and the CPU
 // time of the audio thread. Prints, asserts nothing. Usage: clock_bench [SECONDS] [FRAME_MS]
-#include "shell/soundfiles.h"
 #include "show/clock.h"
+#include "sound/assetfiles.h"
 #include "sound/sound.h"
 
 #include <chrono>

@@ -2,10 +2,8 @@
 // for the whole show at a fixed rate, as plix-capture draws it. Prints what it measured.
 #include "capture/music.h"
 #include "offscreen/offscreen.h"
-#include "shell/frame.h"
 #include "show/clock.h"
-#include "show/particles.h"
-#include "show/textures.h"
+#include "show/frame.h"
 
 #include <GL/gl.h>
 #include <chrono>
@@ -38,10 +36,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "capture_bench: %s\n", reason.c_str());
         return 1;
     }
-    initGlState();
-    loadShowTextures();
-    initParticlePools();
-    aspect = static_cast<double>(width) / height;
+    prepareShow(nullptr);
+    reshapeFrame(width, height);
 
     const double end = musicDuration() + 3.0;
     const long frames = static_cast<long>(end * rate);

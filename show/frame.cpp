@@ -1,21 +1,24 @@
-// The shell's frame state and the GL steps of start-up and of every frame.
-#include "shell/frame.h"
+// The frame state, the GL state of start-up, the show's preparation and the steps of every frame.
+#include "show/frame.h"
 
-#include "show/show.h"
+#include "show/particles.h"
+#include "show/textures.h"
+#include "show/timeline.h"
 
 #include <GL/glu.h>
 
 float eyeX = 0.0f;
-float eyeY = 0.0f;
 float eyeZ = -5.0f;
 GLenum shadeModel = GL_SMOOTH;
-double aspect = 1.0;
-double fovY = 100.0;
-double zNear = 1.0;
-double zFar = 10.0;
-float lightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-float lightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-float lightPosition[4] = {2.0f, 0.5f, -6.0f, 1.0f};
+
+static double aspect = 1.0;
+static const float eyeY = 0.0f;
+static const double fovY = 100.0;
+static const double zNear = 1.0;
+static const double zFar = 10.0;
+static const float lightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+static const float lightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+static const float lightPosition[4] = {2.0f, 0.5f, -6.0f, 1.0f};
 
 void initGlState() {
     glShadeModel(shadeModel);
@@ -26,6 +29,20 @@ void initGlState() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
+}
+
+void prepareShow(void (*startSound)()) {
+    initGlState();
+    loadShowTextures();
+    if (startSound)
+        startSound();
+    initParticlePools();
+}
+
+void reshapeFrame(int width, int height) {
+    glViewport(0, 0, width, height);
+    if (height != 0)
+        aspect = double(width) / double(height);
 }
 
 void clearFrame() {

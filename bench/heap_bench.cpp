@@ -1,7 +1,7 @@
 // Heap benchmark: counts the bytes live on the C heap (every malloc of the process, operator new
 // included) while the program's own steps run: sound start-up, song load, the nine picture decodes,
 // playing. Prints the peak of each step and of the whole. Prints, asserts nothing.
-#include "shell/soundfiles.h"
+#include "sound/assetfiles.h"
 #include "sound/sound.h"
 #include "util/png.h"
 
