@@ -8,7 +8,7 @@
 #include <GL/gl.h>
 #include <cmath>
 
-const char* const creditLines[5] = {
+static const char* const creditLines[5] = {
     "Vormel & quib",
     "10h live at",
     "NightShore 2003",

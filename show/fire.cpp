@@ -8,7 +8,8 @@
 #include <GL/gl.h>
 #include <cmath>
 
-float swayX = 0.0f;
+// The line the sparks are pulled towards, recomputed from songTime for every spark drawn.
+static float swayX = 0.0f;
 
 void drawFire() {
     glBindTexture(GL_TEXTURE_2D, texFire);

@@ -3,8 +3,6 @@
 
 #include "show/particles.h"
 
-extern float swayX;
-
 void drawFire();
 void drawSpark(const Particle& spark);
 void updateFire();

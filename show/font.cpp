@@ -5,9 +5,9 @@
 
 // Position k holds the character drawn from cell k; the letters of both cases are swapped against code
 // order, and both sets of cells hold capitals. A byte not in the table is drawn from cell 95.
-const char glyphOrder[96] = " !\"#$%&'()*+,-./0123456789:;<=>?"
-                            "@abcdefghijklmnopqrstuvwxyz[\\]^_`"
-                            "ABCDEFGHIJKLMNOPQRSTUVWXYZ{|}~";
+static const char glyphOrder[96] = " !\"#$%&'()*+,-./0123456789:;<=>?"
+                                   "@abcdefghijklmnopqrstuvwxyz[\\]^_`"
+                                   "ABCDEFGHIJKLMNOPQRSTUVWXYZ{|}~";
 
 int glyphCell(unsigned char ch) {
     int k = 0;

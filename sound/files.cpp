@@ -4,7 +4,13 @@
 
 #include <cstdlib>
 
-SoundFileCallbacks soundFiles;
+static struct {
+    SoundOpenFn open;
+    SoundCloseFn close;
+    SoundReadFn read;
+    SoundSeekFn seek;
+    SoundTellFn tell;
+} soundFiles;
 
 void soundSetFileCallbacks(SoundOpenFn open, SoundCloseFn close, SoundReadFn read, SoundSeekFn seek,
                            SoundTellFn tell) {

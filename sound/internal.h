@@ -1,5 +1,5 @@
-// What the sound layer's own files share: the song record, the stored file callbacks and the
-// adapters that let libopenmpt read through them.
+// What the sound layer's own files share: the song record and the adapters that let libopenmpt read
+// through the stored file callbacks.
 #pragma once
 
 #include "sound/sound.h"
@@ -12,16 +12,6 @@ struct Song {
     openmpt_module* module;
     int lastReportedMs; // the main thread's last answer, so that the time never goes backwards
 };
-
-struct SoundFileCallbacks {
-    SoundOpenFn open;
-    SoundCloseFn close;
-    SoundReadFn read;
-    SoundSeekFn seek;
-    SoundTellFn tell;
-};
-
-extern SoundFileCallbacks soundFiles;
 
 // libopenmpt's stream interface over a handle of the stored callbacks. Seek returns 0 when the stream
 // reached exactly the asked position and -1 otherwise, leaving the position where it was.
