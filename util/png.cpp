@@ -163,11 +163,24 @@ void loadTexture(GLuint* textureName, const char* path) {
         printf("util: ERROR loading %s\n", path);
         return;
     }
-    glGenTextures(1, textureName);
-    glBindTexture(GL_TEXTURE_2D, *textureName);
+    // An error that earlier code left behind is not this upload's. The GL keeps one flag per kind of
+    // error, a handful at most; the bound guards against a lost context that reports one for ever.
+    for (int flags = 0; flags < 16 && glGetError() != GL_NO_ERROR; flags++) {
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexImage2D(GL_TEXTURE_2D, 0, 4, GLsizei(image->width), GLsizei(image->height), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, image->pixels);
     freeImage(image);
+    // A picture the GL refuses (too large for it, no memory left) would otherwise keep a name for an
+    // empty texture, silently: it fails as a picture that does not decode fails.
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &name);
+        printf("util: ERROR loading %s\n", path);
+        return;
+    }
+    *textureName = name;
 }
