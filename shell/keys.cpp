@@ -10,6 +10,7 @@ void onKeyboard(unsigned char key, int, int) {
     case 27:
     case 'q':
         shutdownShow();
+        break;
     case 'i':
         eyeZ += 0.5f;
         if (eyeZ > 10.0f)

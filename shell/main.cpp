@@ -1,5 +1,6 @@
 // The entry point: the window, the resources, the four callbacks and the main loop.
 #include "shell/keys.h"
+#include "shell/libraries.h"
 #include "shell/startup.h"
 #include "show/clock.h"
 #include "show/frame.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(640, 480);
     glutCreateWindow("plix - NightShore 2003 - veduzuvoz");
+    keepLibrariesLoaded();
     loadResources();
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);

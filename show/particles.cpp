@@ -1,15 +1,57 @@
-// The three particle pools, their start state and the shared random source.
+// The three particle pools, their start state and the show's random sequence.
 #include "show/particles.h"
 
-#include <cstdlib>
+#include <cstdint>
 
 Particle firePool[firePoolSize];
 Particle snowPool[snowPoolSize];
 Particle passengers[passengerCount];
 
-// rand() is never seeded: the show runs on the C library's default sequence.
+namespace {
+
+// glibc's rand(): an additive feedback generator over 31 words, x[n] = x[n - 31] + x[n - 3] modulo
+// 2^32, each value the word shifted right by one. Seeding with 1, as an unseeded program is, fills the
+// words with 16807^i modulo 2^31 - 1 and throws the first 310 values away.
+struct RandomState {
+    uint32_t words[31];
+    int front;
+    int rear;
+};
+
+constexpr int nextValue(RandomState& state) {
+    uint32_t word = state.words[state.front] += state.words[state.rear];
+    state.front = (state.front + 1) % 31;
+    state.rear = (state.rear + 1) % 31;
+    return int(word >> 1);
+}
+
+constexpr RandomState seededWithOne() {
+    RandomState state{};
+    state.words[0] = 1;
+    for (int i = 1; i < 31; i++)
+        state.words[i] = uint32_t(16807 * uint64_t(state.words[i - 1]) % 2147483647);
+    state.front = 3;
+    state.rear = 0;
+    for (int i = 0; i < 310; i++)
+        nextValue(state);
+    return state;
+}
+
+constexpr RandomState sequenceStart = seededWithOne();
+RandomState sequence = sequenceStart;
+
+} // namespace
+
+int showRandom() {
+    return nextValue(sequence);
+}
+
 double unitRandom() {
-    return std::rand() / 2147483648.0;
+    return showRandom() / 2147483648.0;
+}
+
+void restartShowRandom() {
+    sequence = sequenceStart;
 }
 
 static void setParticle(Particle& p, float x, float y, float vy, float alpha, float life) {

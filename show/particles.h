@@ -18,8 +18,11 @@ extern Particle firePool[firePoolSize];
 extern Particle snowPool[snowPoolSize];
 extern Particle passengers[passengerCount];
 
-// The C library's unseeded rand() / 2^31: a value in [0, 1).
-double unitRandom();
+// The show's random sequence: exactly the values of glibc's rand() in a program that never seeds it,
+// from a generator of the show's own, so that no library that draws from rand() can shift it.
+int showRandom();         // the next value, 0 to 2^31 - 1
+double unitRandom();      // showRandom() / 2^31: a value in [0, 1)
+void restartShowRandom(); // back to the first value of the sequence
 
 void initSnowPool();
 void initFirePool();

@@ -23,6 +23,8 @@ uint64_t framesPending; // frames in that buffer, playing since the callback
 uint64_t callbackTicks; // performance counter at that callback
 bool clockRunning;
 
+bool closesAtExit;
+
 void renderAudio(void*, Uint8* stream, int length) {
     uint64_t now = SDL_GetPerformanceCounter();
     auto* out = reinterpret_cast<float*>(stream);
@@ -39,6 +41,13 @@ void renderAudio(void*, Uint8* stream, int length) {
     framesPending = rendered;
     callbackTicks = now;
     clockRunning = true;
+}
+
+// Once the music plays, every way out closes the device: exit() from anywhere (GLUT's own, when the
+// window manager closes the window, included) runs this before the exit handlers registered earlier,
+// so the audio thread has stopped before anything it uses is torn down.
+void closeAtExit() {
+    soundClose();
 }
 
 } // namespace
@@ -82,6 +91,10 @@ void soundPlaySong(Song* song) {
     }
     song->lastReportedMs = 0;
     SDL_UnlockAudioDevice(device);
+    // Registered once the song is loaded: libopenmpt registers exit handlers of its own while loading,
+    // and this one must run before them.
+    if (!closesAtExit)
+        closesAtExit = std::atexit(closeAtExit) == 0;
     SDL_PauseAudioDevice(device, 0);
 }
 

@@ -11,7 +11,10 @@
 
 namespace {
 
+// The row table's size bounds the height; the width is bounded so that no header can make the decoder
+// allocate more than 32 MiB of rows; the show's pictures are 512 wide at most.
 constexpr uint32_t maxRows = 2048;
+constexpr uint32_t maxWidth = 4096;
 
 // Everything a decode holds while libpng may jump back to the error point. It lives in the caller of
 // the function that calls setjmp, so nothing in it is a local of that function and its values survive
@@ -40,9 +43,10 @@ bool readRows(Decode& d) {
         return false;
 
     // No chunk a texture needs comes near 8 MB, and a damaged length must not become a huge
-    // allocation: libpng only warns about an oversized chunk unless its benign errors are errors.
+    // allocation; a header beyond the picture limits is refused before any row is allocated. Benign
+    // errors stay libpng's warnings: a damaged ancillary chunk is dropped and the picture still decodes.
     png_set_chunk_malloc_max(d.png, 8 << 20);
-    png_set_benign_errors(d.png, 0);
+    png_set_user_limits(d.png, maxWidth, maxRows);
     png_set_read_fn(d.png, d.stream, readPngData);
     png_set_sig_bytes(d.png, 8);
     png_read_info(d.png, d.info);
@@ -53,9 +57,6 @@ bool readRows(Decode& d) {
     int channels = png_get_channels(d.png, d.info);
     bool hasTrns = png_get_valid(d.png, d.info, PNG_INFO_tRNS) != 0;
 
-    if (height > maxRows)
-        png_error(d.png, "picture has more rows than the row table holds");
-
     if (bitDepth == 16)
         png_set_strip_16(d.png);
     png_set_expand(d.png);
@@ -63,6 +64,8 @@ bool readRows(Decode& d) {
     if ((colorType & PNG_COLOR_MASK_COLOR) == 0)
         png_set_gray_to_rgb(d.png);
     png_set_filler(d.png, 0xFF, PNG_FILLER_AFTER);
+    // An interlaced picture is read in its passes into the same rows.
+    png_set_interlace_handling(d.png);
 
     // A stored alpha channel (4 channels, or 2 for gray with alpha) or a tRNS chunk keeps the decoded
     // alpha; anything else is opaque.
@@ -160,11 +163,24 @@ void loadTexture(GLuint* textureName, const char* path) {
         printf("util: ERROR loading %s\n", path);
         return;
     }
-    glGenTextures(1, textureName);
-    glBindTexture(GL_TEXTURE_2D, *textureName);
+    // An error that earlier code left behind is not this upload's. The GL keeps one flag per kind of
+    // error, a handful at most; the bound guards against a lost context that reports one for ever.
+    for (int flags = 0; flags < 16 && glGetError() != GL_NO_ERROR; flags++) {
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexImage2D(GL_TEXTURE_2D, 0, 4, GLsizei(image->width), GLsizei(image->height), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, image->pixels);
     freeImage(image);
+    // A picture the GL refuses (too large for it, no memory left) would otherwise keep a name for an
+    // empty texture, silently: it fails as a picture that does not decode fails.
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &name);
+        printf("util: ERROR loading %s\n", path);
+        return;
+    }
+    *textureName = name;
 }

@@ -1,7 +1,7 @@
 // A preloaded library for the end-to-end tests and the start-up benchmark: it notes, with the time
 // since the process began, when plix creates its window, opens audio, builds the module, makes
-// textures, presents frames, places the camera and sets the shading, then passes each call on. The log
-// goes to $PLIX_WATCH_LOG.
+// textures, presents frames, places the camera, sets the shading and closes audio, then passes each
+// call on. The log goes to $PLIX_WATCH_LOG.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
@@ -125,11 +125,10 @@ openmpt_module* openmpt_module_create2(openmpt_stream_callbacks callbacks, void*
     return module;
 }
 
-// The GL driver is unloaded by library destructors at exit, before LeakSanitizer looks: its frames
-// would then show as an unknown module that no suppression can name. Keeping every library mapped
-// lets the sanitizer run attribute the driver's own allocations to it.
-int dlclose(void*) {
-    return 0;
+void SDL_CloseAudioDevice(SDL_AudioDeviceID id) {
+    static auto real = next<void (*)(SDL_AudioDeviceID)>("SDL_CloseAudioDevice");
+    real(id);
+    note("audio-closed");
 }
 
 } // extern "C"

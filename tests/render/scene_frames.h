@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -65,7 +64,7 @@ protected:
     void SetUp() override {
         std::string reason;
         ASSERT_TRUE(openShowHarness(&reason)) << reason;
-        std::srand(1);
+        restartShowRandom();
         initParticlePools();
     }
 };

@@ -1,6 +1,8 @@
 // The timeline's full-screen pictures on screen: the opening and closing pictures fill the window,
 // the campfire's sky shows the background and the sparks while its crowd hides them, and a picture
 // whose texture failed to load is a plain white quad. Expected pixels come from the decoded pictures.
+// A texture the GL refuses is reported and kept by no name.
+#define GL_GLEXT_PROTOTYPES
 #include "show/particles.h"
 #include "show/textures.h"
 #include "tests/render/harness.h"
@@ -186,6 +188,31 @@ TEST_F(Timeline, PictureWhoseTextureFailedIsAPlainWhiteQuad) {
         EXPECT_GT(t.compared, size_t(frame.width) * frame.height / 2);
         EXPECT_EQ(t.worst, 0.0) << "first: " << t.firstBad;
     }
+}
+
+TEST_F(Timeline, TextureTheGlRefusesIsReportedAndNoNameKept) {
+    // A bound pixel-unpack buffer far smaller than the picture makes the upload an invalid operation.
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
+    glBufferData(GL_PIXEL_UNPACK_BUFFER, 16, nullptr, GL_STATIC_DRAW);
+    GLuint name = 0;
+    testing::internal::CaptureStdout();
+    loadTexture(&name, "data/Fire.png");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "util: ERROR loading data/Fire.png\n");
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    glDeleteBuffers(1, &buffer);
+    EXPECT_EQ(name, 0u);
+    EXPECT_EQ(bound, 0) << "the refused texture's name was not deleted";
+
+    // An error some earlier call left behind does not fail the next picture.
+    glEnable(GL_TEXTURE_BINDING_2D);
+    loadTexture(&name, "data/Fire.png");
+    EXPECT_NE(name, 0u);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    glDeleteTextures(1, &name);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -67,30 +66,30 @@ TEST(RespawnSpark, DrawsFiveValuesInFieldOrderAndLeavesDepthVelocityAlone) {
         ASSERT_GE(p.velocity[1], -70.0f);
     }
     EXPECT_EQ(p.velocity[2], 6.0f);
-    const int next = std::rand();
+    const int next = showRandom();
     EXPECT_EQ(next, defaultRandAt(5 * respawns));
 }
 
 TEST(UpdateFire, ZeroStepChangesNothing) {
-    std::srand(1);
+    restartShowRandom();
     initParticlePools();
     for (int k = 0; k < 50; k++)
         step(0.25f);
     Particle before[firePoolSize];
     memcpy(before, firePool, sizeof before);
-    const int nextDraw = std::rand();
-    std::srand(1);
+    const int nextDraw = showRandom();
+    restartShowRandom();
     initParticlePools();
     for (int k = 0; k < 50; k++)
         step(0.25f);
     step(0.0f);
     EXPECT_EQ(0, memcmp(before, firePool, sizeof before));
-    EXPECT_EQ(std::rand(), nextDraw);
+    EXPECT_EQ(showRandom(), nextDraw);
 }
 
 TEST(UpdateFire, NegativeStepSinksTheSparkAndRaisesItsColourPastOne) {
     fillPool(risingSpark(3.0f));
-    std::srand(1);
+    restartShowRandom();
     step(-2.5f);
     for (const Particle& p : firePool) {
         EXPECT_EQ(p.life, 5.5f);
@@ -101,7 +100,7 @@ TEST(UpdateFire, NegativeStepSinksTheSparkAndRaisesItsColourPastOne) {
         EXPECT_FLOAT_EQ(p.color[2], 1.25f);
         EXPECT_FLOAT_EQ(p.color[3], 1.6f);
     }
-    const int drawn = std::rand();
+    const int drawn = showRandom();
     EXPECT_EQ(drawn, defaultRandAt(0));
 }
 
@@ -146,7 +145,7 @@ TEST(UpdateFire, StalledFrameRespawnsEachSparkOnceThenMovesItTheWholeStep) {
         for (float c : p.color)
             EXPECT_EQ(c, 0.0f);
     }
-    const int next = std::rand();
+    const int next = showRandom();
     EXPECT_EQ(next, defaultRandAt(600 + 5 * firePoolSize));
 }
 
@@ -158,10 +157,10 @@ TEST(UpdateFire, LifeLandingExactlyOnZeroRespawnsOnlyInTheNextTick) {
         ASSERT_EQ(p.life, 0.0f);
         ASSERT_EQ(p.position[1], 370.0f);
     }
-    const int drawn = std::rand();
+    const int drawn = showRandom();
     EXPECT_EQ(drawn, defaultRandAt(0));
 
-    std::srand(1);
+    restartShowRandom();
     step(0.5f);
     const Particle& p = firePool[0];
     EXPECT_EQ(p.life, static_cast<float>(10.0 + u[0]));

@@ -91,7 +91,7 @@ TEST(PictureToolkit, StraightColourBleedsIntoClearNeighboursOnly) {
 }
 
 TEST(PictureToolkit, NoiseIsDeterministicAndInRange) {
-    Rng a = makeRng(7), b = makeRng(7), c = makeRng(8);
+    noise::Rng a = noise::makeRng(7), b = noise::makeRng(7), c = noise::makeRng(8);
     bool differs = false;
     for (int i = 0; i < 100; i++) {
         const float u = uniform(a);

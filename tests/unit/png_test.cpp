@@ -281,18 +281,25 @@ TEST(DamagedPictures, BadChecksumsAndLengthsAreRefused) {
     }
 }
 
-TEST(DamagedPictures, AncillaryChunkWithBadChecksumIsDroppedNotFatal) {
+TEST(DamagedPictures, DamagedAncillaryChunkIsDroppedNotFatal) {
     // libpng drops a damaged ancillary chunk with a warning; for the flake that is its tRNS, so the
-    // picture still decodes, opaque.
+    // picture still decodes, opaque. A tRNS longer than the palette is one such damage.
     Bytes file = readDataFile("Flocke.png");
     size_t trns = findChunk(file, "tRNS");
     ASSERT_NE(trns, 0u);
-    file[trns + 8 + be32(file, trns)] ^= 0xff;
-    Image* image = decodeBytes(file);
-    ASSERT_NE(image, nullptr);
-    for (size_t i = 3; i < 64 * 64 * 4; i += 4)
-        ASSERT_EQ(image->pixels[i], 255);
-    freeImage(image);
+    Bytes badCrc = file;
+    badCrc[trns + 8 + be32(file, trns)] ^= 0xff;
+    Bytes tooLong = file;
+    tooLong.insert(tooLong.begin() + long(trns + 8), {0, 0, 0});
+    putBe32(tooLong, trns, be32(file, trns) + 3);
+    fixCrc(tooLong, trns);
+    for (const Bytes* damaged : {&badCrc, &tooLong}) {
+        Image* image = decodeBytes(*damaged);
+        ASSERT_NE(image, nullptr);
+        for (size_t i = 3; i < 64 * 64 * 4; i += 4)
+            ASSERT_EQ(image->pixels[i], 255);
+        freeImage(image);
+    }
 }
 
 // Writes a picture with libpng's simplified writer; format is one of the PNG_FORMAT_* values.
@@ -312,26 +319,59 @@ Bytes encode(uint32_t width, uint32_t height, uint32_t format, const void* sampl
     return out;
 }
 
-TEST(UnusualPictures, RowTableLimitIsTwoThousandFortyEightRows) {
-    Bytes gray(2049, 0);
+// An 8-bit RGBA picture stored interlaced (Adam7), which the simplified writer cannot do.
+Bytes encodeInterlaced(uint32_t width, uint32_t height, const unsigned char* rgba) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    auto append = [](png_structp p, png_bytep data, size_t length) {
+        auto* bytes = static_cast<Bytes*>(png_get_io_ptr(p));
+        bytes->insert(bytes->end(), data, data + length);
+    };
+    png_set_write_fn(png, &out, append, nullptr);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_ADAM7,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_bytep> rows(height);
+    for (uint32_t y = 0; y < height; y++)
+        rows[y] = const_cast<png_bytep>(rgba + size_t(y) * width * 4);
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+TEST(UnusualPictures, LimitsAre4096ColumnsAnd2048Rows) {
+    Bytes gray(4097, 0);
     for (size_t i = 0; i < gray.size(); i++)
         gray[i] = static_cast<unsigned char>(i * 7);
     Bytes fits = encode(1, 2048, PNG_FORMAT_GRAY, gray.data());
     Bytes tooTall = encode(1, 2049, PNG_FORMAT_GRAY, gray.data());
+    Bytes tooWide = encode(4097, 1, PNG_FORMAT_GRAY, gray.data());
     ASSERT_FALSE(fits.empty());
     ASSERT_FALSE(tooTall.empty());
+    ASSERT_FALSE(tooWide.empty());
 
     Image* image = decodeBytes(fits);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->height, 2048u);
     EXPECT_EQ(image->pixels[2047 * 4], gray[2047]);
     freeImage(image);
+    image = decodeBytes(encode(4096, 1, PNG_FORMAT_GRAY, gray.data()));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->pixels[4095 * 4], gray[4095]);
+    freeImage(image);
     EXPECT_EQ(decodeBytes(tooTall), nullptr);
+    EXPECT_EQ(decodeBytes(tooWide), nullptr);
 }
 
-TEST(UnusualPictures, GrayIsWidenedToRgbAndItsAlphaKept) {
+TEST(UnusualPictures, GrayIsWidenedToRgbAndInterlacedIsReadWholeWithoutAWarning) {
     const uint32_t w = 5, h = 3;
-    unsigned char gray[w * h], grayAlpha[w * h * 2], rgb[w * h * 3];
+    unsigned char gray[w * h], grayAlpha[w * h * 2], rgb[w * h * 3], rgba[w * h * 4];
     uint16_t gray16[w * h];
     for (uint32_t i = 0; i < w * h; i++) {
         gray[i] = static_cast<unsigned char>(17 * i);
@@ -341,6 +381,8 @@ TEST(UnusualPictures, GrayIsWidenedToRgbAndItsAlphaKept) {
         rgb[3 * i + 1] = static_cast<unsigned char>(100 + i);
         rgb[3 * i + 2] = static_cast<unsigned char>(250 - i);
         gray16[i] = static_cast<uint16_t>(i * 4000);
+        for (int c = 0; c < 4; c++)
+            rgba[4 * i + c] = static_cast<unsigned char>(31 * i + 60 * c);
     }
 
     struct Case {
@@ -348,7 +390,7 @@ TEST(UnusualPictures, GrayIsWidenedToRgbAndItsAlphaKept) {
         Bytes file;
         std::vector<unsigned char> expected; // w * h * 4
     };
-    std::vector<Case> cases(4);
+    std::vector<Case> cases(5);
     cases[0].what = "gray";
     cases[0].file = encode(w, h, PNG_FORMAT_GRAY, gray);
     cases[1].what = "gray with alpha";
@@ -358,6 +400,9 @@ TEST(UnusualPictures, GrayIsWidenedToRgbAndItsAlphaKept) {
     cases[3].what = "16-bit gray";
     // Linear 16-bit is stored as it is given, so the stored high byte is known.
     cases[3].file = encode(w, h, PNG_FORMAT_LINEAR_Y, gray16);
+    cases[4].what = "interlaced";
+    cases[4].file = encodeInterlaced(w, h, rgba);
+    cases[4].expected.assign(rgba, rgba + w * h * 4);
     for (uint32_t i = 0; i < w * h; i++) {
         unsigned char g = gray[i], ga = grayAlpha[2 * i], a = grayAlpha[2 * i + 1], g16 = gray16[i] >> 8;
         cases[0].expected.insert(cases[0].expected.end(), {g, g, g, 255});
@@ -369,7 +414,9 @@ TEST(UnusualPictures, GrayIsWidenedToRgbAndItsAlphaKept) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_FALSE(c.file.empty());
+        testing::internal::CaptureStderr();
         Image* image = decodeBytes(c.file);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "libpng warned";
         ASSERT_NE(image, nullptr);
         ASSERT_EQ(image->width, w);
         ASSERT_EQ(image->height, h);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -70,30 +69,30 @@ TEST(RespawnFlake, DrawsFourValuesInFieldOrderAndLeavesColourAndDepthAlone) {
     EXPECT_EQ(p.color[2], 0.75f);
     EXPECT_EQ(p.colorRate[0], 1.0f);
     EXPECT_EQ(p.velocity[2], 6.0f);
-    const int next = std::rand();
+    const int next = showRandom();
     EXPECT_EQ(next, defaultRandAt(4 * respawns));
 }
 
 TEST(UpdateSnow, ZeroStepChangesNothingAndDrawsNothing) {
-    std::srand(1);
+    restartShowRandom();
     initParticlePools();
     for (int k = 0; k < 40; k++) // some flakes alive, some spent, some dormant
         step(0.3f);
     Particle before[snowPoolSize];
     memcpy(before, snowPool, sizeof before);
-    const int drawsBefore = std::rand();
-    std::srand(1);
+    const int drawsBefore = showRandom();
+    restartShowRandom();
     initParticlePools();
     for (int k = 0; k < 40; k++)
         step(0.3f);
     step(0.0f);
     EXPECT_EQ(0, memcmp(before, snowPool, sizeof before));
-    EXPECT_EQ(std::rand(), drawsBefore);
+    EXPECT_EQ(showRandom(), drawsBefore);
 }
 
 TEST(UpdateSnow, NegativeStepRunsEverythingBackwardsWithNoUpperClamp) {
     fillPool(flyingFlake(5.0f, 1.0f));
-    std::srand(1);
+    restartShowRandom();
     step(-2.0f);
     for (const Particle& p : snowPool) {
         EXPECT_EQ(p.life, 7.0f);
@@ -103,7 +102,7 @@ TEST(UpdateSnow, NegativeStepRunsEverythingBackwardsWithNoUpperClamp) {
         EXPECT_EQ(p.color[0], 0.25f) << "the colour itself is never advanced";
         EXPECT_EQ(p.color[2], 0.75f);
     }
-    const int drawn = std::rand();
+    const int drawn = showRandom();
     EXPECT_EQ(drawn, defaultRandAt(0)) << "going back respawns nothing";
 }
 
@@ -124,7 +123,7 @@ TEST(UpdateSnow, StalledFrameRespawnsEachFlakeOnceThenMovesItTheWholeStep) {
         EXPECT_FLOAT_EQ(p.position[1], 220.0f + vy * 30.0f);
         EXPECT_EQ(p.color[3], 0.0f) << "1 - 0.15 * 30 is clamped to 0";
     }
-    const int next = std::rand();
+    const int next = showRandom();
     EXPECT_EQ(next, defaultRandAt(1000));
 }
 
@@ -136,10 +135,10 @@ TEST(UpdateSnow, LifeLandingExactlyOnZeroRespawnsOnlyInTheNextTick) {
         ASSERT_EQ(p.life, 0.0f);
         ASSERT_EQ(p.position[0], 420.0f) << "not respawned: still moving from where it was";
     }
-    const int drawn = std::rand();
+    const int drawn = showRandom();
     EXPECT_EQ(drawn, defaultRandAt(0));
 
-    std::srand(1);
+    restartShowRandom();
     step(0.25f);
     const Particle& p = snowPool[0];
     EXPECT_EQ(p.life, 9.0f);

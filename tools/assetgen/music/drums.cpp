@@ -34,7 +34,7 @@ double metal(double time, double base) {
 Tone synthKick(int homeNote) {
     Tone t = drum(12, homeNote, 0.45);
     const double rate = rateOfStep(t.rateStep);
-    Rng rng(11);
+    synth::Rng rng(11);
     double phase = 0;
     for (size_t i = 0; i < t.pcm.size(); i++) {
         const double time = i / rate;
@@ -51,7 +51,7 @@ Tone synthKick(int homeNote) {
 Tone synthSnare(int homeNote) {
     Tone t = drum(24, homeNote, 0.32);
     const double rate = rateOfStep(t.rateStep);
-    Rng rng(12);
+    synth::Rng rng(12);
     OnePole hp(900, rate), lp(9000, rate);
     for (size_t i = 0; i < t.pcm.size(); i++) {
         const double time = i / rate;
@@ -70,7 +70,7 @@ Tone synthSnare(int homeNote) {
 Tone synthHat(int homeNote, bool open) {
     Tone t = drum(24, homeNote, open ? 0.5 : 0.12);
     const double rate = rateOfStep(t.rateStep);
-    Rng rng(open ? 14 : 13);
+    synth::Rng rng(open ? 14 : 13);
     OnePole hp1(6000, rate), hp2(6000, rate);
     const double decay = open ? 0.2 : 0.022;
     for (size_t i = 0; i < t.pcm.size(); i++) {
@@ -86,7 +86,7 @@ Tone synthHat(int homeNote, bool open) {
 Tone synthCrash(int homeNote) {
     Tone t = drum(24, homeNote, 1.5);
     const double rate = rateOfStep(t.rateStep);
-    Rng rng(15);
+    synth::Rng rng(15);
     OnePole hp1(3000, rate), hp2(3000, rate), lp(12000, rate);
     double f[12];
     for (double& v : f)
@@ -108,7 +108,7 @@ Tone synthCrash(int homeNote) {
 Tone synthTom(int homeNote) {
     Tone t = drum(12, homeNote, 0.5);
     const double rate = rateOfStep(t.rateStep);
-    Rng rng(16);
+    synth::Rng rng(16);
     OnePole lp(2500, rate);
     double phase = 0;
     for (size_t i = 0; i < t.pcm.size(); i++) {
@@ -126,7 +126,7 @@ Tone synthTom(int homeNote) {
 Tone synthSleigh(int homeNote) {
     Tone t = drum(24, homeNote, 0.35);
     const double rate = rateOfStep(t.rateStep);
-    Rng rng(17);
+    synth::Rng rng(17);
     OnePole hp(5000, rate);
     struct Jingle {
         double onset, f[3];

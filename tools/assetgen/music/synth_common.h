@@ -8,7 +8,10 @@
 
 constexpr double kTwoPi = 6.283185307179586;
 
-// xorshift32: the only source of randomness, seeded per sound so every sound is reproducible.
+// xorshift32: the only source of randomness, seeded per sound so every sound is reproducible. In a
+// namespace of its own: the picture generator, linked into the same program, has another Rng.
+namespace synth {
+
 struct Rng {
     uint32_t state;
     explicit Rng(uint32_t seed) : state(seed ? seed : 1) {}
@@ -19,6 +22,8 @@ struct Rng {
         return float(state >> 8) / 8388608.0f - 1.0f;
     }
 };
+
+} // namespace synth
 
 // Scales to the given peak so that Vorbis' small overshoots stay inside 16 bits.
 void normalize(std::vector<float>& pcm, float peak);

@@ -53,7 +53,7 @@ Tone synthPad(int root) {
     t.pcm.assign(size_t(loop), 0.0f);
     t.loopStart = 0;
     t.loopLength = uint32_t(loop);
-    Rng rng(uint32_t(100 + root));
+    synth::Rng rng(uint32_t(100 + root));
     const double parts[3] = {1.0, 1.5, 2.0};
     const double partLevel[3] = {1.0, 0.6, 0.45};
     const double detune[3] = {-0.0045, 0.0, 0.0042};
@@ -103,7 +103,7 @@ Tone synthBell(int root) {
     const double ratio[5] = {1.0, 2.0, 2.756, 5.404, 8.933};
     const double level[5] = {1.0, 0.12, 0.45, 0.22, 0.1};
     const double decay[5] = {0.9, 0.5, 0.4, 0.2, 0.09};
-    Rng rng(uint32_t(200 + root));
+    synth::Rng rng(uint32_t(200 + root));
     for (int p = 0; p < 5; p++) {
         if (ratio[p] * f > 0.45 * rate)
             continue;
@@ -130,7 +130,7 @@ Tone synthFlute(int root) {
     t.loopStart = uint32_t(attack);
     t.loopLength = uint32_t(loop);
     const double level[5] = {1.0, 0.32, 0.14, 0.06, 0.03};
-    Rng rng(uint32_t(300 + root));
+    synth::Rng rng(uint32_t(300 + root));
     double breath = 0;
     for (size_t i = 0; i < t.pcm.size(); i++) {
         const double time = i / rate;

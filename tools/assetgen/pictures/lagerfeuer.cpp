@@ -127,7 +127,7 @@ bool paintLagerFeuer(PngData& out) {
     const Col hairs[] = {
         {0.10f, 0.07f, 0.05f}, {0.35f, 0.22f, 0.10f}, {0.60f, 0.45f, 0.25f}, {0.05f, 0.05f, 0.05f}};
     const Col skins[] = {{0.85f, 0.62f, 0.48f}, {0.62f, 0.42f, 0.30f}, {0.45f, 0.30f, 0.22f}};
-    Rng rng = makeRng(2003);
+    noise::Rng rng = noise::makeRng(2003);
 
     // The back of the crowd: smaller heads further off, in less light.
     for (float bx = 10; bx < 1024; bx += uniform(rng, 50, 80)) {

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+namespace noise {
+
 Rng makeRng(uint64_t seed) {
     return Rng{seed * 0x9E3779B97F4A7C15ull + 0x1234567ull};
 }
@@ -21,6 +23,8 @@ float uniform(Rng& rng) {
 float uniform(Rng& rng, float lo, float hi) {
     return lo + (hi - lo) * uniform(rng);
 }
+
+} // namespace noise
 
 float hash2(int x, int y, uint32_t seed) {
     uint32_t h = uint32_t(x) * 0x8DA6B343u ^ uint32_t(y) * 0xD8163841u ^ seed * 0xCB1AB31Fu;

@@ -86,7 +86,7 @@ bool paintTheEnd(PngData& out) {
             3);
 
     // Big soft snowflakes drifting past in front of everything.
-    Rng rng = makeRng(82);
+    noise::Rng rng = noise::makeRng(82);
     for (int i = 0; i < 90; i++) {
         const float fx = uniform(rng, 0, kCanvasW), fy = uniform(rng, 0, kCanvasH),
                     r = uniform(rng, 1.2f, 4.5f);
