@@ -5,8 +5,8 @@
 #include "show/clock.h"
 #include "show/fire.h"
 #include "show/particles.h"
-#include "show/timeline.h"
 #include "show/snow.h"
+#include "show/timeline.h"
 #include "tests/render/feedback.h"
 
 #include <gtest/gtest.h>
