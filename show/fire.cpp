@@ -18,8 +18,9 @@ void drawFire() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glCullFace(GL_BACK);
-    // Unlit, so that each spark shows its own colour and fades as its rates say.
-    glDisable(GL_LIGHTING);
+    // Lighting stays on as the frame set it: a spark is the texture times the light's dim grey for its
+    // whole 10 to 11 s life, so the column reaches the top of the sky. The colour that drawSpark sets,
+    // and its fading, do not show.
     for (const Particle& spark : firePool)
         drawSpark(spark);
 }

@@ -1,6 +1,6 @@
 // The timeline's full-screen pictures on screen: the opening and closing pictures fill the window,
-// the campfire's sky shows the background and the sparks while its crowd hides them, and a picture
-// whose texture failed to load is a plain white quad. Expected pixels come from the decoded pictures.
+// the campfire's sky shows the background while its crowd is opaque, and a picture whose texture
+// failed to load is a plain white quad. Expected pixels come from the decoded pictures.
 // A texture the GL refuses is reported and kept by no name.
 #define GL_GLEXT_PROTOTYPES
 #include "show/particles.h"
@@ -139,33 +139,6 @@ TEST_F(Timeline, CampfireSkyShowsBackgroundAndCrowdIsOpaque) {
     EXPECT_EQ(sky.bad, 0u) << "first: " << sky.firstBad;
     EXPECT_EQ(crowd.bad, 0u) << "first: " << crowd.firstBad;
     EXPECT_EQ(all.bad, 0u) << "first: " << all.firstBad;
-}
-
-TEST_F(Timeline, SparksRiseIntoTheSkyFromBehindTheCrowd) {
-    Picture camp = decoded("data/LagerFeuer.png");
-    ASSERT_TRUE(camp);
-    // Four seconds of fire in quarter-second ticks: sparks are born and rise.
-    float time = 25.0f;
-    for (int tick = 0; tick < 16; tick++) {
-        time += 0.25f;
-        drawShowFrame(time, 0.25f);
-    }
-    std::vector<bool> credits = creditFootprint(time);
-    Frame frame = drawShowFrame(time, 0.0f);
-
-    size_t litSky = 0;
-    Tally crowd = compare(frame, credits, [&](int x, int y, double* want) {
-        double texel[4];
-        samplePicture(*camp, pictureS(frame, x), pictureT(frame, y), texel);
-        if (texel[3] == 0.0) {
-            const unsigned char* p = frame.at(x, y);
-            litSky += p[0] > 8 || p[1] > 8 || p[2] > backgroundBlue + 8;
-            return false;
-        }
-        return texel[3] == 255.0 && pictureOverBackground(frame, *camp)(x, y, want);
-    });
-    EXPECT_GT(litSky, 50u) << "no spark shows in the clear sky";
-    EXPECT_EQ(crowd.bad, 0u) << "a spark shows through the opaque crowd; first: " << crowd.firstBad;
 }
 
 TEST_F(Timeline, PictureWhoseTextureFailedIsAPlainWhiteQuad) {
