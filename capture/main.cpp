@@ -3,6 +3,8 @@
 #include "capture/options.h"
 #include "capture/output.h"
 #include "capture/readback.h"
+#include "capture/stop.h"
+#include "capture/wav.h"
 #include "capture/writer.h"
 #include "offscreen/offscreen.h"
 #include "show/clock.h"
@@ -12,19 +14,18 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// What is made on disk, for the handlers of a failure, a stop signal or an exception to remove.
+FrameOutput out;
+
 // The first frame whose time is at or after the given second.
 int64_t frameAt(double seconds, int rate) {
     return static_cast<int64_t>(std::ceil(seconds * rate - 1e-9));
-}
-
-// Audio frames run on the same grid: frame n starts at sample n * sampleRate / rate.
-int64_t sampleAt(int64_t frame, int rate) {
-    return frame * captureSampleRate / rate;
 }
 
 void showProgress(int64_t done, int64_t total, Clock::time_point start, bool last) {
@@ -43,21 +44,62 @@ int fail(const std::string& message, int status) {
     return status;
 }
 
+std::string sizeText(int width, int height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
 // Checks the requested size against what this GL can draw into.
 bool sizeFits(int width, int height, std::string& error) {
     GLint dims[2] = {0, 0};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
     if (width > dims[0] || height > dims[1]) {
-        error = "size " + std::to_string(width) + "x" + std::to_string(height) +
-                " is beyond this GL's limit of " + std::to_string(dims[0]) + "x" + std::to_string(dims[1]);
+        error =
+            "size " + sizeText(width, height) + " is beyond this GL's limit of " + sizeText(dims[0], dims[1]);
         return false;
     }
     return true;
 }
 
-} // namespace
+// Bytes a pixel of the frame costs: the pbuffer's colour and depth, two read-back buffers, up to five
+// RGBA frames in the writer's queue and hands, and the RGB frame it writes.
+constexpr double bytesPerPixel = 8 + 8 + 5 * 4 + 3;
 
-int main(int argc, char** argv) {
+// Checks that the frame's buffers fit in this machine's memory.
+bool memoryFits(int width, int height, std::string& error) {
+    const double need = bytesPerPixel * width * height;
+    const double have =
+        static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
+    if (have > 0 && need > have) {
+        error = "size " + sizeText(width, height) + " needs about " + std::to_string(int64_t(need / 1e6)) +
+                " MB for its frames, more than the " + std::to_string(int64_t(have / 1e6)) +
+                " MB of memory here";
+        return false;
+    }
+    return true;
+}
+
+// Called by the signal thread: unblocks whatever waits on the encoder or the writer.
+void onStop() {
+    killEncoder();
+    haltWriter();
+}
+
+// Ends both threads and removes what was made: after a failure, a stop signal or an exception.
+void abandon() {
+    killEncoder();
+    haltWriter();
+    std::string ignored;
+    stopWriter(ignored);
+    finishMusic(true, ignored);
+    abandonFrameOutput(out);
+}
+
+int stopped() {
+    std::fprintf(stderr, "\nplix-capture: stopped by signal %d; nothing was kept\n", stopSignal());
+    return 128 + stopSignal();
+}
+
+int capture(int argc, char** argv) {
     CaptureOptions options;
     std::string error;
     if (!parseCaptureOptions(argc, argv, options, error))
@@ -66,6 +108,17 @@ int main(int argc, char** argv) {
         std::fputs(captureUsage(), stdout);
         return 0;
     }
+    // H.264 in 4:2:0 halves the colour planes both ways.
+    if (options.framesDir.empty() && (options.width % 2 != 0 || options.height % 2 != 0))
+        return fail("the video needs an even width and height: size " +
+                        sizeText(options.width, options.height) + " cannot be encoded, " +
+                        sizeText(options.width + options.width % 2, options.height + options.height % 2) +
+                        " can",
+                    2);
+    if (!memoryFits(options.width, options.height, error))
+        return fail(error, 2);
+    watchStopSignals(onStop);
+
     const double songLength = musicDuration();
     if (songLength < 0.0)
         return fail("the embedded music cannot be loaded", 1);
@@ -75,34 +128,40 @@ int main(int argc, char** argv) {
     const int64_t firstFrame = frameAt(options.from, options.rate);
     const int64_t endFrame = frameAt(to, options.rate);
     const int64_t frameCount = endFrame - firstFrame;
+    const int64_t firstSample = sampleAt(firstFrame, options.rate);
+    const int64_t sampleCount = sampleAt(endFrame, options.rate) - firstSample;
+    if (!options.framesDir.empty() && sampleCount > wavMaxFrames)
+        return fail("a WAV file holds at most " + std::to_string(wavMaxFrames / captureSampleRate) +
+                        " s of sound: shorten the span for --frames",
+                    2);
 
     std::string reason;
     if (!openOffscreen(options.width, options.height, &reason))
-        return fail("no offscreen OpenGL context for " + std::to_string(options.width) + "x" +
-                        std::to_string(options.height) + ": " + reason,
-                    3);
+        return fail(
+            "no offscreen OpenGL context for " + sizeText(options.width, options.height) + ": " + reason, 3);
     // The context lives until the process ends, as the program's window does.
     if (!sizeFits(options.width, options.height, error))
         return fail(error, 2);
+    if (stopSignal() != 0)
+        return stopped();
 
-    std::vector<int16_t> samples;
-    FrameOutput out;
-    if (!renderMusic(sampleAt(firstFrame, options.rate),
-                     sampleAt(endFrame, options.rate) - sampleAt(firstFrame, options.rate), samples, error) ||
-        !openFrameOutput(out, options, samples, captureSampleRate, error))
+    if (!openFrameOutput(out, options, sampleCount, error))
         return fail(error, 1);
-
     // The same preparation as the program's start-up, so that the particles follow the same sequence.
     prepareShow(nullptr);
     reshapeFrame(options.width, options.height);
 
     startWriter(out);
+    if (!startMusic(out, firstSample, sampleCount, error)) {
+        abandon();
+        return fail(error, 1);
+    }
     startReadback(options.width, options.height);
     const Clock::time_point start = Clock::now();
     Clock::time_point lastReport = start;
     bool ok = true;
     // Frames before the span are drawn too: the scenes carry their particles from frame to frame.
-    for (int64_t frame = 0; frame < endFrame && ok; frame++) {
+    for (int64_t frame = 0; frame < endFrame && ok && stopSignal() == 0; frame++) {
         advanceClock(static_cast<double>(frame) / options.rate);
         renderFrame();
         if (frame < firstFrame)
@@ -113,16 +172,37 @@ int main(int argc, char** argv) {
             showProgress(frame + 1, endFrame, start, false);
         }
     }
-    ok = finishReadback() && ok;
-    const bool written = stopWriter(error);
-    if (!ok || !written) {
-        abandonFrameOutput(out);
+    if (ok && stopSignal() == 0)
+        ok = finishReadback();
+    ok = stopWriter(error) && ok;
+    std::string musicError;
+    if (!finishMusic(!ok, musicError)) {
+        ok = false;
+        error = error.empty() ? musicError : error;
+    }
+    if (stopSignal() != 0) {
+        abandon();
+        return stopped();
+    }
+    if (!ok) {
+        abandon();
         return fail(error.empty() ? "writing a frame failed" : error, 1);
     }
     showProgress(endFrame, endFrame, start, true);
     if (!finishFrameOutput(out, error))
-        return fail(error, 1);
+        return stopSignal() != 0 ? stopped() : fail(error, 1);
     std::fprintf(stderr, "plix-capture: wrote %lld frames at %d per second to %s\n",
                  static_cast<long long>(frameCount), options.rate, out.finalPath.c_str());
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return capture(argc, argv);
+    } catch (const std::exception& e) {
+        abandon();
+        return fail(std::string("unexpected failure: ") + e.what(), 1);
+    }
 }

@@ -1,17 +1,32 @@
-// Offline music render: libopenmpt over the embedded module's bytes, repeating like the show's player.
+// Offline music render: libopenmpt over the embedded module's bytes, repeating like the show's player,
+// rendered by a thread of its own in pieces, so that memory stays the same whatever the span.
 #include "capture/music.h"
 
+#include "capture/output.h"
+#include "capture/stop.h"
 #include "util/assets.h"
 
 #include <algorithm>
+#include <atomic>
 #include <libopenmpt/libopenmpt.hpp>
 #include <map>
 #include <memory>
 #include <sstream>
+#include <thread>
+#include <vector>
 
-static const char* const songName = "data/boo.oxm";
+namespace {
 
-static std::unique_ptr<openmpt::module> openSong(std::string& error) {
+const char* const songName = "data/boo.oxm";
+constexpr int64_t piece = 4096; // stereo frames rendered at a time
+
+std::unique_ptr<openmpt::module> song;
+std::thread renderer;
+std::atomic<bool> cancelled{false};
+bool failed = false;
+std::string failure;
+
+std::unique_ptr<openmpt::module> openSong(std::string& error) {
     AssetStream* stream = openAsset(songName);
     if (stream == nullptr) {
         error = std::string("the embedded table has no ") + songName;
@@ -31,36 +46,63 @@ static std::unique_ptr<openmpt::module> openSong(std::string& error) {
     return module;
 }
 
-bool renderMusic(int64_t firstSample, int64_t sampleCount, std::vector<int16_t>& samples,
-                 std::string& error) {
-    std::unique_ptr<openmpt::module> module = openSong(error);
-    if (!module)
-        return false;
-    module->set_repeat_count(-1);
-    // Rendered from the start rather than seeked, so that the span is exactly what a whole render holds.
-    std::vector<int16_t> skip(2 * 4096);
-    while (firstSample > 0) {
-        const std::size_t n = static_cast<std::size_t>(std::min<int64_t>(firstSample, 4096));
-        const std::size_t got = module->read_interleaved_stereo(captureSampleRate, n, skip.data());
-        if (got == 0)
-            break;
-        firstSample -= static_cast<int64_t>(got);
-    }
-    samples.assign(static_cast<std::size_t>(2 * sampleCount), 0);
-    int64_t done = 0;
-    while (done < sampleCount) {
-        const std::size_t n = static_cast<std::size_t>(std::min<int64_t>(sampleCount - done, 4096));
-        const std::size_t got =
-            module->read_interleaved_stereo(captureSampleRate, n, samples.data() + 2 * done);
-        if (got == 0)
-            break; // the rest stays silent
-        done += static_cast<int64_t>(got);
-    }
-    return true;
+bool stopped() {
+    return cancelled || stopSignal() != 0;
 }
+
+void render(FrameOutput* out, int64_t firstSample, int64_t count) {
+    try {
+        std::vector<int16_t> samples(2 * piece);
+        // Rendered from the start rather than seeked, so that the span is exactly what a whole render holds.
+        while (firstSample > 0 && !stopped()) {
+            const std::size_t n = static_cast<std::size_t>(std::min(firstSample, piece));
+            const std::size_t got = song->read_interleaved_stereo(captureSampleRate, n, samples.data());
+            if (got == 0)
+                break;
+            firstSample -= static_cast<int64_t>(got);
+        }
+        while (count > 0 && !stopped()) {
+            const std::size_t n = static_cast<std::size_t>(std::min(count, piece));
+            const std::size_t got = song->read_interleaved_stereo(captureSampleRate, n, samples.data());
+            std::fill(samples.begin() + 2 * static_cast<std::ptrdiff_t>(got), samples.end(), 0);
+            if (!writeSound(*out, samples.data(), n, failure)) {
+                failed = true;
+                return;
+            }
+            count -= static_cast<int64_t>(n);
+        }
+        if (count == 0 && !closeSound(*out, failure))
+            failed = true;
+    } catch (const std::exception& e) {
+        failed = true;
+        failure = std::string("rendering the music failed: ") + e.what();
+    }
+}
+
+} // namespace
 
 double musicDuration() {
     std::string error;
     std::unique_ptr<openmpt::module> module = openSong(error);
     return module ? module->get_duration_seconds() : -1.0;
+}
+
+bool startMusic(FrameOutput& out, int64_t firstSample, int64_t count, std::string& error) {
+    song = openSong(error);
+    if (!song)
+        return false;
+    song->set_repeat_count(-1);
+    cancelled = failed = false;
+    renderer = std::thread(render, &out, firstSample, count);
+    return true;
+}
+
+bool finishMusic(bool cancel, std::string& error) {
+    cancelled = cancel;
+    if (renderer.joinable())
+        renderer.join();
+    song.reset();
+    if (failed)
+        error = failure;
+    return !failed;
 }

@@ -1,15 +1,23 @@
-// The show's music rendered offline from the embedded module.
+// The show's music rendered offline from the embedded module, in pieces, into the frame output.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
+
+struct FrameOutput;
 
 constexpr int captureSampleRate = 48000;
 
-// Renders sampleCount stereo frames of 16-bit audio starting at stereo frame firstSample of the repeating
-// song, interleaved left/right. Returns false with a reason if the module cannot be had.
-bool renderMusic(int64_t firstSample, int64_t sampleCount, std::vector<int16_t>& samples, std::string& error);
+// Sound runs on the pictures' grid: frame n starts at stereo sample n * sampleRate / rate.
+inline int64_t sampleAt(int64_t frame, int rate) {
+    return frame * captureSampleRate / rate;
+}
 
 // The song's length in seconds, one pass without repeats; negative if the module cannot be had.
 double musicDuration();
+
+// Loads the module and starts a thread that renders stereo samples firstSample to firstSample + count
+// of the repeating song, 16-bit interleaved, into the output's sound as fast as it takes them.
+bool startMusic(FrameOutput& out, int64_t firstSample, int64_t count, std::string& error);
+// Waits for that thread (stopping it first when cancel is set); false with the reason if it failed.
+bool finishMusic(bool cancel, std::string& error);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <getopt.h>
 
 const char* captureUsage() {
     return "usage: plix-capture [options]\n"
@@ -42,46 +43,67 @@ static bool parseSize(const char* text, int& width, int& height) {
     return parseInt(w.c_str(), width) && parseInt(x + 1, height);
 }
 
+// The option as the user typed it, for messages: "-r", "--rate" (from "--rate=5" too).
+static std::string typedOption(char** argv, const char* value) {
+    const char* word = argv[optind - 1];
+    if (value == word)
+        return argv[optind - 2];
+    std::string typed(word, value);
+    if (!typed.empty() && typed.back() == '=')
+        typed.pop_back();
+    return typed;
+}
+
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error) {
-    for (int i = 1; i < argc; i++) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            options.help = true;
-            continue;
-        }
-        const bool takesValue = arg == "-o" || arg == "--output" || arg == "--frames" || arg == "-r" ||
-                                arg == "--rate" || arg == "-s" || arg == "--size" || arg == "--from" ||
-                                arg == "--to";
-        if (!takesValue) {
-            error = "unknown option '" + arg + "' (see --help)";
+    enum { frames = 256, from, to };
+    static const option longOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                         {"output", required_argument, nullptr, 'o'},
+                                         {"frames", required_argument, nullptr, frames},
+                                         {"rate", required_argument, nullptr, 'r'},
+                                         {"size", required_argument, nullptr, 's'},
+                                         {"from", required_argument, nullptr, from},
+                                         {"to", required_argument, nullptr, to},
+                                         {nullptr, 0, nullptr, 0}};
+    optind = 0; // glibc: start afresh, as each test parses a new command line
+    opterr = 0;
+    int c;
+    while ((c = getopt_long(argc, argv, ":ho:r:s:", longOptions, nullptr)) != -1) {
+        if (c == '?') {
+            const std::string typed = optopt != 0 ? std::string("-") + char(optopt) : argv[optind - 1];
+            error = "unknown option '" + typed + "' (see --help)";
             return false;
         }
-        if (i + 1 >= argc) {
-            error = "option '" + arg + "' needs a value";
+        if (c == ':') {
+            error = "option '" + std::string(argv[optind - 1]) + "' needs a value";
             return false;
         }
-        const char* value = argv[++i];
         bool ok = true;
-        if (arg == "-o" || arg == "--output")
-            options.output = value;
-        else if (arg == "--frames")
-            options.framesDir = value;
-        else if (arg == "-r" || arg == "--rate")
-            ok = parseInt(value, options.rate) && options.rate > 0 && options.rate <= 1000;
-        else if (arg == "-s" || arg == "--size")
-            ok = parseSize(value, options.width, options.height) && options.width > 0 && options.height > 0;
-        else if (arg == "--from")
-            ok = parseSeconds(value, options.from);
+        if (c == 'h')
+            options.help = true;
+        else if (c == 'o')
+            options.output = optarg;
+        else if (c == frames)
+            options.framesDir = optarg;
+        else if (c == 'r')
+            ok = parseInt(optarg, options.rate) && options.rate > 0 && options.rate <= 1000;
+        else if (c == 's')
+            ok = parseSize(optarg, options.width, options.height) && options.width > 0 && options.height > 0;
+        else if (c == from)
+            ok = parseSeconds(optarg, options.from);
         else
-            ok = parseSeconds(value, options.to);
+            ok = parseSeconds(optarg, options.to);
         if (!ok) {
-            error = "bad value '" + std::string(value) + "' for " + arg;
+            error = "bad value '" + std::string(optarg) + "' for " + typedOption(argv, optarg);
             return false;
         }
-        if (options.output.empty() || (arg == "--frames" && options.framesDir.empty())) {
-            error = "empty path for " + arg;
+        if ((c == 'o' || c == frames) && *optarg == '\0') {
+            error = "empty path for " + typedOption(argv, optarg);
             return false;
         }
+    }
+    if (optind < argc) {
+        error = "unknown option '" + std::string(argv[optind]) + "' (see --help)";
+        return false;
     }
     if (options.to >= 0.0 && options.to <= options.from) {
         error = "--to must lie after --from";

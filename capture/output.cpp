@@ -1,272 +1,288 @@
-// Frame outputs: H.264/AAC through an ffmpeg pipe, or numbered PNG frames with a WAV beside them.
+// Frame outputs: H.264/AAC through an ffmpeg child fed by two pipes, or numbered PNG frames with a WAV
+// beside them. Only names made fresh and exclusively here are ever written, and removed on failure.
 #include "capture/output.h"
 
+#include "capture/music.h"
 #include "capture/options.h"
 #include "capture/wav.h"
+#include "util/pngwrite.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <png.h>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-std::string findProgram(const char* name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-            end = dirs.size();
-        const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
-        const std::string candidate = dir + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return {};
-}
+namespace fs = std::filesystem;
 
-static std::string systemError(const std::string& what, const std::string& path) {
+namespace {
+
+std::mutex encoderLock;
+pid_t encoder = -1; // the ffmpeg child until it is reaped
+
+std::string systemError(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
 }
 
-static bool isEmptyFolder(const std::string& path) {
-    DIR* dir = opendir(path.c_str());
-    if (dir == nullptr)
-        return false;
-    bool empty = true;
-    while (dirent* entry = readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            empty = false;
-    }
-    closedir(dir);
-    return empty;
+// A new file that nothing of that name precedes, and never through a symlink.
+int createFresh(const std::string& path) {
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
-static void removeFolder(const std::string& path) {
-    DIR* dir = opendir(path.c_str());
-    if (dir == nullptr)
-        return;
-    while (dirent* entry = readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            unlink((path + "/" + entry->d_name).c_str());
+bool writeAll(int fd, const void* data, size_t bytes) {
+    const char* p = static_cast<const char*>(data);
+    while (bytes > 0) {
+        const ssize_t n = ::write(fd, p, bytes);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        bytes -= static_cast<size_t>(n);
     }
-    closedir(dir);
-    rmdir(path.c_str());
-}
-
-static bool startEncoder(FrameOutput& out, std::string& error) {
-    const std::string ffmpeg = findProgram("ffmpeg");
-    if (ffmpeg.empty()) {
-        error = "ffmpeg not found on PATH: install it (apt-get install ffmpeg) or write PNG frames with "
-                "--frames DIR";
-        return false;
-    }
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        error = systemError("cannot create a pipe for", ffmpeg);
-        return false;
-    }
-    const std::string size = std::to_string(out.width) + "x" + std::to_string(out.height);
-    const std::string rate = std::to_string(out.rate);
-    const char* argv[] = {ffmpeg.c_str(),
-                          "-nostdin",
-                          "-v",
-                          "error",
-                          "-y",
-                          "-f",
-                          "rawvideo",
-                          "-pix_fmt",
-                          "rgb24",
-                          "-s",
-                          size.c_str(),
-                          "-framerate",
-                          rate.c_str(),
-                          "-i",
-                          "pipe:0",
-                          "-i",
-                          out.audioPath.c_str(),
-                          "-map",
-                          "0:v",
-                          "-map",
-                          "1:a",
-                          "-c:v",
-                          "libx264",
-                          "-preset",
-                          "veryfast",
-                          "-crf",
-                          "18",
-                          "-pix_fmt",
-                          "yuv420p",
-                          "-c:a",
-                          "aac",
-                          "-b:a",
-                          "192k",
-                          "-movflags",
-                          "+faststart",
-                          "-f",
-                          "mp4",
-                          out.stagingPath.c_str(),
-                          nullptr};
-    const pid_t pid = fork();
-    if (pid < 0) {
-        error = systemError("cannot start", ffmpeg);
-        close(fds[0]);
-        close(fds[1]);
-        return false;
-    }
-    if (pid == 0) {
-        dup2(fds[0], STDIN_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        execv(ffmpeg.c_str(), const_cast<char* const*>(argv));
-        _exit(127);
-    }
-    close(fds[0]);
-    out.encoder = pid;
-    out.pipe = fds[1];
-    std::signal(SIGPIPE, SIG_IGN); // a dying encoder shows as a failed write, not a killed capture
     return true;
 }
 
-bool openFrameOutput(FrameOutput& out, const CaptureOptions& options, const std::vector<int16_t>& samples,
-                     int sampleRate, std::string& error) {
+// The process's umask, read without changing it (umask() would, for every thread at once).
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::strtol(line.c_str() + 6, nullptr, 8));
+    return 022;
+}
+
+bool startEncoder(FrameOutput& out, std::string& error) {
+    int picture[2], sound[2];
+    if (pipe2(picture, O_CLOEXEC) != 0) {
+        error = systemError("cannot create a pipe for", "ffmpeg");
+        return false;
+    }
+    if (pipe2(sound, O_CLOEXEC) != 0) {
+        error = systemError("cannot create a pipe for", "ffmpeg");
+        close(picture[0]);
+        close(picture[1]);
+        return false;
+    }
+    out.pictureFd = picture[1];
+    out.soundFd = sound[1];
+    const std::string size = std::to_string(out.width) + "x" + std::to_string(out.height);
+    const std::string rate = std::to_string(out.rate);
+    const std::string sampleRate = std::to_string(captureSampleRate);
+    const std::string target = "file:" + out.workPath; // a file, whatever the name looks like
+    const char* argv[] = {"ffmpeg", "-nostdin", "-v", "error", "-y",
+                          // pictures on standard input, sound on descriptor 3
+                          "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size.c_str(), "-framerate",
+                          rate.c_str(), "-i", "pipe:0", "-f", "s16le", "-ar", sampleRate.c_str(), "-ac", "2",
+                          "-i", "pipe:3", "-map", "0:v", "-map", "1:a", "-c:v", "libx264", "-preset",
+                          "veryfast", "-crf", "18", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "192k",
+                          "-movflags", "+faststart", "-f", "mp4", target.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, picture[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, sound[0], 3);
+    // Its own process group, so that a terminal's Ctrl-C reaches the capture alone, which then stops
+    // it; the signals the capture blocks or ignores are given back their defaults.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&defaults, s);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+    std::signal(SIGPIPE, SIG_IGN); // a dying encoder shows as a failed write, not a killed capture
+    pid_t pid = -1;
+    const int failed =
+        posix_spawnp(&pid, "ffmpeg", &actions, &attributes, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    close(picture[0]);
+    close(sound[0]);
+    if (failed != 0) {
+        error = failed == ENOENT
+                    ? "ffmpeg not found on PATH: install it (apt-get install ffmpeg) or write PNG "
+                      "frames with --frames DIR"
+                    : std::string("cannot start ffmpeg: ") + std::strerror(failed);
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(encoderLock);
+    encoder = pid;
+    return true;
+}
+
+// Waits for the encoder to end without reaping it, then reaps it under the lock: killEncoder, from
+// another thread, must never reach a process that has taken the number since.
+bool waitEncoder() {
+    const pid_t pid = encoder;
+    if (pid < 0)
+        return true;
+    siginfo_t info;
+    while (waitid(P_PID, pid, &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+    }
+    int status = 0;
+    std::lock_guard<std::mutex> guard(encoderLock);
+    waitpid(pid, &status, 0);
+    encoder = -1;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void closeOutputs(FrameOutput& out) {
+    for (int* fd : {&out.pictureFd, &out.soundFd}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
+}
+
+} // namespace
+
+bool openFrameOutput(FrameOutput& out, const CaptureOptions& options, int64_t soundFrames,
+                     std::string& error) {
     out.video = options.framesDir.empty();
     out.width = options.width;
     out.height = options.height;
     out.rate = options.rate;
     out.finalPath = out.video ? options.output : options.framesDir;
-    out.stagingPath = out.finalPath + ".partial";
+    while (out.finalPath.size() > 1 && out.finalPath.back() == '/') // the work name goes beside it, not in it
+        out.finalPath.pop_back();
+    std::error_code ec;
+    const fs::file_status target = fs::symlink_status(out.finalPath, ec);
+    std::string work = out.finalPath + ".partial-XXXXXX";
     if (out.video) {
-        out.audioPath = out.stagingPath + ".wav";
-        const int fd = open(out.stagingPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fs::is_directory(target)) {
+            error = out.finalPath + " is a folder";
+            return false;
+        }
+        const int fd = mkostemp(work.data(), O_CLOEXEC);
         if (fd < 0) {
-            error = systemError("cannot write", out.stagingPath);
+            error = systemError("cannot write", out.finalPath);
             return false;
         }
         close(fd);
-    } else {
-        struct stat st;
-        if (stat(out.finalPath.c_str(), &st) == 0 && !isEmptyFolder(out.finalPath)) {
-            error = out.finalPath + " exists and is not an empty folder";
-            return false;
-        }
-        removeFolder(out.stagingPath);
-        if (mkdir(out.stagingPath.c_str(), 0755) != 0) {
-            error = systemError("cannot create", out.stagingPath);
-            return false;
-        }
-        out.audioPath = out.stagingPath + "/audio.wav";
-    }
-    if (!writeWav(out.audioPath, samples.data(), samples.size() / 2, 2, sampleRate)) {
-        error = systemError("cannot write", out.audioPath);
-        abandonFrameOutput(out);
-        return false;
-    }
-    if (out.video && !startEncoder(out, error)) {
-        abandonFrameOutput(out);
-        return false;
-    }
-    return true;
-}
-
-static bool writePng(const std::string& path, int width, int height, const unsigned char* rgb) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    bool ok = info != nullptr;
-    if (ok && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_compression_level(png, 3);
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < height; y++)
-            png_write_row(png, rgb + static_cast<size_t>(y) * width * 3);
-        png_write_end(png, info);
-    } else {
-        ok = false;
-    }
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && ok;
-}
-
-bool writeFrame(FrameOutput& out, int64_t frameIndex, const unsigned char* rgb, std::string& error) {
-    const size_t bytes = static_cast<size_t>(out.width) * out.height * 3;
-    if (!out.video) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(frameIndex));
-        const std::string path = out.stagingPath + name;
-        if (!writePng(path, out.width, out.height, rgb)) {
-            error = systemError("cannot write", path);
-            return false;
-        }
-        return true;
-    }
-    size_t done = 0;
-    while (done < bytes) {
-        const ssize_t n = ::write(out.pipe, rgb + done, bytes - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = "the encoder stopped taking frames (ffmpeg failed; see its message above)";
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-static bool waitEncoder(FrameOutput& out) {
-    if (out.pipe >= 0)
-        close(out.pipe);
-    out.pipe = -1;
-    if (out.encoder < 0)
-        return true;
-    int status = 0;
-    while (waitpid(out.encoder, &status, 0) < 0 && errno == EINTR) {
-    }
-    out.encoder = -1;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-bool finishFrameOutput(FrameOutput& out, std::string& error) {
-    if (out.video) {
-        if (!waitEncoder(out)) {
-            error = "ffmpeg failed to encode " + out.finalPath;
+        out.workPath = work;
+        if (!startEncoder(out, error)) {
             abandonFrameOutput(out);
             return false;
         }
-        unlink(out.audioPath.c_str());
-    } else {
-        rmdir(out.finalPath.c_str()); // an empty folder of that name gives way to the finished one
+        return true;
     }
-    if (std::rename(out.stagingPath.c_str(), out.finalPath.c_str()) != 0) {
+    if (fs::exists(target) && !(fs::is_directory(target) && fs::is_empty(out.finalPath, ec))) {
+        error = out.finalPath + " exists and is not an empty folder";
+        return false;
+    }
+    if (mkdtemp(work.data()) == nullptr) {
+        error = systemError("cannot create a folder beside", out.finalPath);
+        return false;
+    }
+    out.workPath = work;
+    const std::string audio = work + "/audio.wav";
+    unsigned char header[44];
+    wavHeader(header, soundFrames, captureSampleRate);
+    out.soundFd = createFresh(audio);
+    if (out.soundFd < 0 || !writeAll(out.soundFd, header, sizeof header)) {
+        error = systemError("cannot write", audio);
+        abandonFrameOutput(out);
+        return false;
+    }
+    return true;
+}
+
+bool writeFrame(FrameOutput& out, int64_t frameIndex, const PngData& frame, std::string& error) {
+    if (out.video) {
+        if (writeAll(out.pictureFd, frame.bytes.data(), frame.bytes.size()))
+            return true;
+        error = "the encoder stopped taking frames (ffmpeg failed; see its message above)";
+        return false;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(frameIndex));
+    const std::string path = out.workPath + name;
+    const int fd = createFresh(path);
+    FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (file == nullptr) {
+        error = systemError("cannot write", path);
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    const bool written = writePng(file, frame, false);
+    if (std::fclose(file) != 0 || !written) {
+        error = systemError("cannot write", path);
+        return false;
+    }
+    return true;
+}
+
+bool writeSound(FrameOutput& out, const int16_t* samples, int64_t frames, std::string& error) {
+    // The samples go out little-endian, as they lie in memory on the machines this runs on.
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    if (writeAll(out.soundFd, samples, static_cast<size_t>(frames) * 4))
+        return true;
+    error = out.video ? "the encoder stopped taking sound (ffmpeg failed; see its message above)"
+                      : systemError("cannot write", out.workPath + "/audio.wav");
+    return false;
+}
+
+void closePictures(FrameOutput& out) {
+    if (out.pictureFd >= 0)
+        close(out.pictureFd);
+    out.pictureFd = -1;
+}
+
+bool closeSound(FrameOutput& out, std::string& error) {
+    const int fd = out.soundFd;
+    out.soundFd = -1;
+    if (fd < 0 || close(fd) == 0 || out.video)
+        return true;
+    error = systemError("cannot write", out.workPath + "/audio.wav");
+    return false;
+}
+
+bool finishFrameOutput(FrameOutput& out, std::string& error) {
+    closeOutputs(out);
+    if (!waitEncoder()) {
+        error = "ffmpeg failed to encode " + out.finalPath;
+        abandonFrameOutput(out);
+        return false;
+    }
+    // The work name was made private; the result gets the permissions of a file made the ordinary way.
+    chmod(out.workPath.c_str(), (out.video ? 0666 : 0777) & ~currentUmask());
+    // An empty folder of the target's name gives way to the finished one; anything else stays.
+    if (std::rename(out.workPath.c_str(), out.finalPath.c_str()) != 0) {
         error = systemError("cannot move the result to", out.finalPath);
         abandonFrameOutput(out);
         return false;
     }
+    out.workPath.clear();
     return true;
 }
 
 void abandonFrameOutput(FrameOutput& out) {
-    if (out.encoder >= 0) {
-        kill(out.encoder, SIGTERM);
-        waitEncoder(out);
-    }
-    if (out.video) {
-        unlink(out.stagingPath.c_str());
-        unlink(out.audioPath.c_str());
-    } else {
-        removeFolder(out.stagingPath);
-    }
+    closeOutputs(out);
+    killEncoder();
+    waitEncoder();
+    std::error_code ec;
+    if (!out.workPath.empty())
+        fs::remove_all(out.workPath, ec);
+    out.workPath.clear();
+}
+
+void killEncoder() {
+    std::lock_guard<std::mutex> guard(encoderLock);
+    if (encoder > 0)
+        kill(encoder, SIGKILL);
 }

@@ -2,10 +2,13 @@
 #include "capture/writer.h"
 
 #include "capture/output.h"
+#include "offscreen/offscreen.h"
+#include "util/pngwrite.h"
 
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <png.h>
 #include <thread>
 #include <vector>
 
@@ -24,36 +27,35 @@ std::mutex lock;
 std::condition_variable changed;
 std::deque<Job> pending;
 std::vector<std::vector<unsigned char>> spare;
-bool closing = false;
+bool closing = false;  // write what is queued, then end
+bool stopping = false; // end at once
 bool failed = false;
 std::string failure;
 
 void writeLoop() {
-    std::vector<unsigned char> rgb(static_cast<size_t>(output->width) * output->height * 3);
+    PngData frame;
+    frame.width = output->width;
+    frame.height = output->height;
+    frame.colorType = PNG_COLOR_TYPE_RGB;
+    frame.bytes.resize(static_cast<size_t>(output->width) * output->height * 3);
     for (;;) {
         Job job;
         {
             std::unique_lock<std::mutex> guard(lock);
-            changed.wait(guard, [] { return !pending.empty() || closing; });
-            if (pending.empty())
+            changed.wait(guard, [] { return !pending.empty() || closing || stopping; });
+            if (stopping)
                 return;
+            if (pending.empty()) {
+                closePictures(*output);
+                return;
+            }
             job = std::move(pending.front());
             pending.pop_front();
         }
         changed.notify_all();
-        // GL gives the bottom row first; the outputs want the top row first.
-        const size_t width = static_cast<size_t>(output->width);
-        for (int y = 0; y < output->height; y++) {
-            const unsigned char* from = job.rgba.data() + (output->height - 1 - y) * width * 4;
-            unsigned char* to = rgb.data() + y * width * 3;
-            for (size_t x = 0; x < width; x++) {
-                to[3 * x] = from[4 * x];
-                to[3 * x + 1] = from[4 * x + 1];
-                to[3 * x + 2] = from[4 * x + 2];
-            }
-        }
+        flipGlRows(job.rgba.data(), output->width, output->height, frame.bytes.data(), 3);
         std::string error;
-        const bool ok = writeFrame(*output, job.frameIndex, rgb.data(), error);
+        const bool ok = writeFrame(*output, job.frameIndex, frame, error);
         std::lock_guard<std::mutex> guard(lock);
         spare.push_back(std::move(job.rgba));
         if (!ok) {
@@ -66,13 +68,24 @@ void writeLoop() {
     }
 }
 
+void writeGuarded() {
+    try {
+        writeLoop();
+    } catch (const std::exception& e) {
+        std::lock_guard<std::mutex> guard(lock);
+        failed = true;
+        failure = std::string("writing a frame failed: ") + e.what();
+        changed.notify_all();
+    }
+}
+
 } // namespace
 
 void startWriter(FrameOutput& out) {
     output = &out;
-    closing = failed = false;
+    closing = stopping = failed = false;
     failure.clear();
-    worker = std::thread(writeLoop);
+    worker = std::thread(writeGuarded);
 }
 
 bool submitFrame(int64_t frameIndex, const unsigned char* rgba) {
@@ -80,8 +93,8 @@ bool submitFrame(int64_t frameIndex, const unsigned char* rgba) {
     std::vector<unsigned char> buffer;
     {
         std::unique_lock<std::mutex> guard(lock);
-        changed.wait(guard, [] { return pending.size() < queueDepth || failed; });
-        if (failed)
+        changed.wait(guard, [] { return pending.size() < queueDepth || failed || stopping; });
+        if (failed || stopping)
             return false;
         if (!spare.empty()) {
             buffer = std::move(spare.back());
@@ -95,6 +108,14 @@ bool submitFrame(int64_t frameIndex, const unsigned char* rgba) {
     }
     changed.notify_all();
     return true;
+}
+
+void haltWriter() {
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        stopping = true;
+    }
+    changed.notify_all();
 }
 
 bool stopWriter(std::string& error) {

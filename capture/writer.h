@@ -11,5 +11,7 @@ void startWriter(FrameOutput& out);
 // Copies one RGBA frame, bottom row first as GL reads it, into the queue; blocks while the queue is full.
 // False once the writer has failed.
 bool submitFrame(int64_t frameIndex, const unsigned char* rgba);
+// Ends the writer at once, from any thread: submitFrame returns false from then on.
+void haltWriter();
 // Writes what is queued and stops; false with the writer's error if any frame failed.
 bool stopWriter(std::string& error);

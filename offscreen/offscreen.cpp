@@ -110,13 +110,27 @@ bool openOffscreen(int width, int height, std::string* reason) {
 
 void readOffscreenPixels(unsigned char* rgba) {
     glFinish();
-    size_t rowBytes = size_t(frameWidth) * 4;
-    std::vector<unsigned char> flipped(rowBytes * frameHeight);
+    std::vector<unsigned char> asRead(size_t(frameWidth) * frameHeight * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, flipped.data());
-    for (int y = 0; y < frameHeight; y++)
-        memcpy(rgba + size_t(y) * rowBytes, flipped.data() + size_t(frameHeight - 1 - y) * rowBytes,
-               rowBytes);
+    glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, asRead.data());
+    flipGlRows(asRead.data(), frameWidth, frameHeight, rgba, 4);
+}
+
+void flipGlRows(const unsigned char* rgba, int width, int height, unsigned char* to, int channels) {
+    const size_t w = size_t(width);
+    for (int y = 0; y < height; y++) {
+        const unsigned char* from = rgba + size_t(height - 1 - y) * w * 4;
+        unsigned char* row = to + size_t(y) * w * channels;
+        if (channels == 4) {
+            memcpy(row, from, w * 4);
+            continue;
+        }
+        for (size_t x = 0; x < w; x++) {
+            row[3 * x] = from[4 * x];
+            row[3 * x + 1] = from[4 * x + 1];
+            row[3 * x + 2] = from[4 * x + 2];
+        }
+    }
 }
 
 int offscreenWidth() {

@@ -13,6 +13,10 @@ bool openOffscreen(int width = 640, int height = 480, std::string* reason = null
 // first, as a viewer sees it (GL itself reads bottom row first; the rows are turned over here).
 void readOffscreenPixels(unsigned char* rgba);
 
+// GL reads pictures bottom row first; files and encoders take the top row first. Copies a width x height
+// RGBA picture as GL read it into to, rows turned over, with 4 bytes a pixel or 3 (the alpha dropped).
+void flipGlRows(const unsigned char* rgba, int width, int height, unsigned char* to, int channels);
+
 int offscreenWidth();
 int offscreenHeight();
 // GL_RENDERER of the open context, for messages ("llvmpipe (...)" under Mesa's software driver).

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,8 +12,10 @@
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
 #include <png.h>
+#include <spawn.h>
 #include <sstream>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -172,19 +175,22 @@ TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
         const char* what;
         std::string args;
         std::string env;
+        int status;
         const char* message;
     } cases[] = {
-        {"no ffmpeg", "--to 0.1 -o " + video.string(), "PATH=/nonexistent", "--frames"},
-        {"unwritable path", "--to 0.1 -o " + (dir.path / "missing" / "show.mp4").string(), "",
+        {"no ffmpeg", "--to 0.1 -o " + video.string(), "PATH=/nonexistent", 1, "--frames"},
+        {"unwritable path", "--to 0.1 -o " + (dir.path / "missing" / "show.mp4").string(), "", 1,
          "cannot write"},
-        {"size 0", "--size 0x480 -o " + video.string(), "", "bad value"},
-        {"size beyond the GL limit", "--size 100000x16 -o " + video.string(), "", "100000x16"},
-        {"no EGL", "--to 0.1 -o " + video.string(), "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json",
+        {"size 0", "--size 0x480 -o " + video.string(), "", 2, "bad value"},
+        {"size beyond the GL limit", "--size 100000x16 -o " + video.string(), "", 2, "100000x16"},
+        {"odd size for video", "--size 321x241 -o " + video.string(), "", 2, "322x242"},
+        {"more sound than a WAV holds", "--to 999999 --frames " + (dir.path / "f").string(), "", 2, "WAV"},
+        {"no EGL", "--to 0.1 -o " + video.string(), "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json", 3,
          "no offscreen OpenGL"},
     };
     for (const Case& c : cases) {
         const CaptureRun run = runCapture(c.args, c.env);
-        EXPECT_NE(run.status, 0) << c.what;
+        EXPECT_EQ(run.status, c.status) << c.what;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
         EXPECT_TRUE(fs::is_empty(dir.path)) << c.what;
     }
@@ -195,6 +201,59 @@ TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
     EXPECT_NE(run.status, 0);
     EXPECT_EQ(readFile(dir.path / "full" / "keep.txt"), "mine");
     EXPECT_FALSE(fs::exists(dir.path / "full.partial"));
+}
+
+// Names beside the target that exist already, symlinks among them, are never opened, emptied or removed.
+TEST(Capture, WorkFilesNeverTouchWhatExists) {
+    TempDir dir;
+    fs::create_directory(dir.path / "v");
+    std::ofstream(dir.path / "v" / "a") << "x";
+    fs::create_directory_symlink("v", dir.path / "out.partial");
+    std::ofstream(dir.path / "keep.txt") << "important";
+    fs::create_symlink("keep.txt", dir.path / "x.mp4.partial");
+    std::ofstream(dir.path / "x.mp4.partial.wav") << "mine";
+
+    EXPECT_EQ(runCapture("--to 0.1 -s 64x48 --frames " + (dir.path / "out").string()).status, 0);
+    EXPECT_TRUE(fs::exists(dir.path / "out" / "frame_000005.png"));
+    EXPECT_NE(runCapture("--to 0.1 -s 64x48 -o " + (dir.path / "x.mp4").string(), "PATH=/nonexistent").status,
+              0);
+    EXPECT_EQ(readFile(dir.path / "v" / "a"), "x");
+    EXPECT_EQ(readFile(dir.path / "keep.txt"), "important");
+    EXPECT_EQ(readFile(dir.path / "x.mp4.partial.wav"), "mine");
+    EXPECT_TRUE(fs::is_symlink(dir.path / "out.partial"));
+    EXPECT_TRUE(fs::is_symlink(dir.path / "x.mp4.partial"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 6); // nothing left
+}
+
+// A stop signal in the middle of a run (the video's span beyond any memory) ends it with 128 + the
+// signal, the encoder gone with it and nothing left on disk.
+TEST(Capture, StopSignalsLeaveNothingAndNoChild) {
+    // Orphans of plix-capture come to this process, so that an encoder outliving it shows.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    TempDir dir;
+    const fs::path err = dir.path / "err.txt";
+    const std::pair<std::string, int> runs[] = {
+        {"--to 999999 -s 64x48 -o " + (dir.path / "show.mp4").string(), SIGTERM},
+        {"--to 60 -s 64x48 --frames " + (dir.path / "frames").string(), SIGINT},
+        {"--to 60 -s 64x48 -o " + (dir.path / "show.mp4").string(), SIGHUP},
+    };
+    for (const auto& [args, signal] : runs) {
+        const std::string command = "exec " + capture + " " + args + " 2> " + err.string();
+        const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+        pid_t pid = -1;
+        ASSERT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+        // Frames are being written once the progress line shows.
+        for (int i = 0; i < 1200 && readFile(err).find("frames ") == std::string::npos; i++)
+            usleep(100000);
+        kill(pid, signal);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal)
+            << args << ": " << readFile(err);
+        fs::remove(err);
+        EXPECT_TRUE(fs::is_empty(dir.path)) << args;
+        EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << args << ": a child outlived plix-capture";
+    }
 }
 
 } // namespace

@@ -5,10 +5,11 @@
 #include "show/clock.h"
 #include "show/credits.h"
 #include "show/frame.h"
+#include "util/pngwrite.h"
 
 #include <GL/gl.h>
 #include <cmath>
-#include <cstring>
+#include <cstdio>
 #include <png.h>
 
 namespace {
@@ -94,15 +95,16 @@ void samplePicture(const Image& image, double s, double t, double rgba[4]) {
 }
 
 bool writeFramePng(const Frame& frame, const std::string& path) {
-    png_image image;
-    memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(frame.width);
-    image.height = png_uint_32(frame.height);
-    image.format = PNG_FORMAT_RGBA;
-    // The alpha of the read-back frame means nothing on screen; write it opaque.
-    std::vector<unsigned char> opaque = frame.rgba;
-    for (size_t i = 3; i < opaque.size(); i += 4)
-        opaque[i] = 255;
-    return png_image_write_to_file(&image, path.c_str(), 0, opaque.data(), 0, nullptr) != 0;
+    // The alpha of the read-back frame means nothing on screen; only the colours are written.
+    PngData png;
+    png.width = frame.width;
+    png.height = frame.height;
+    png.colorType = PNG_COLOR_TYPE_RGB;
+    for (size_t i = 0; i < frame.rgba.size(); i += 4)
+        png.bytes.insert(png.bytes.end(), &frame.rgba[i], &frame.rgba[i + 3]);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = writePng(file, png, false);
+    return std::fclose(file) == 0 && written;
 }
