@@ -1,6 +1,6 @@
 // plix-capture end to end: repeatable frames, frames equal to the in-process render, sound that lines up
 // with the frames, the video's length, and the failures it must report without leaving output behind.
-#include "tests/render/harness.h"
+#include "tests/support.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
-#include <png.h>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -57,20 +56,6 @@ struct TempDir {
     ~TempDir() { fs::remove_all(path); }
 };
 
-std::vector<unsigned char> decodeRgb(const fs::path& file, int& width, int& height) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    std::vector<unsigned char> rgb;
-    if (png_image_begin_read_from_file(&image, file.c_str()) == 0)
-        return rgb;
-    image.format = PNG_FORMAT_RGB;
-    rgb.resize(PNG_IMAGE_SIZE(image));
-    png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr);
-    width = static_cast<int>(image.width);
-    height = static_cast<int>(image.height);
-    return rgb;
-}
-
 // The 16-bit stereo samples of a WAV file written by the capture, after its 44-byte header.
 std::vector<int16_t> wavSamples(const fs::path& file, uint32_t& declaredBytes) {
     const std::string bytes = readFile(file);
@@ -112,15 +97,16 @@ TEST(Capture, FramesMatchTheHarnessAndSoundMatchesLibopenmpt) {
         const float previous = static_cast<float>(static_cast<double>(n - 1) / rate);
         frame = drawShowFrame(t, t - previous);
     }
-    int width = 0, height = 0;
-    const std::vector<unsigned char> captured = decodeRgb(dir.path / "f" / "frame_000152.png", width, height);
-    ASSERT_EQ(width, frame.width);
-    ASSERT_EQ(height, frame.height);
+    PngPicture captured;
+    ASSERT_TRUE(readPngPicture(fileBytes((dir.path / "f" / "frame_000152.png").string()), captured));
+    ASSERT_EQ(captured.width, frame.width);
+    ASSERT_EQ(captured.height, frame.height);
     int differing = 0;
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++)
+    for (int y = 0; y < captured.height; y++)
+        for (int x = 0; x < captured.width; x++)
             for (int c = 0; c < 3; c++)
-                differing += captured[(size_t(y) * width + x) * 3 + c] != frame.at(x, y)[c];
+                differing +=
+                    captured.rgba[(size_t(y) * captured.width + x) * 4 + c] >> 8 != frame.at(x, y)[c];
     EXPECT_EQ(differing, 0);
 
     uint32_t declared = 0;
@@ -198,9 +184,12 @@ TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
     fs::create_directory(dir.path / "full");
     std::ofstream(dir.path / "full" / "keep.txt") << "mine";
     const CaptureRun run = runCapture("--to 0.1 --frames " + (dir.path / "full").string());
-    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("exists and is not an empty folder"), std::string::npos)
+        << "refused before any work";
     EXPECT_EQ(readFile(dir.path / "full" / "keep.txt"), "mine");
-    EXPECT_FALSE(fs::exists(dir.path / "full.partial"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1)
+        << "work left behind";
 }
 
 // Names beside the target that exist already, symlinks among them, are never opened, emptied or removed.

@@ -1,89 +1,198 @@
-// The particle pools' start state and the order in which start-up takes the first random values.
+// The particles' logic: the show's random sequence, the pools' start state and the order of their draws,
+// respawning flakes and sparks, moving them by time steps of every sign and size, and a figure's walk.
+#include "show/bus.h"
+#include "show/clock.h"
+#include "show/fire.h"
 #include "show/particles.h"
-#include "tests/unit/random_replay.h"
+#include "show/snow.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+namespace {
 
-TEST(RandomSource, UnitRandomIsTheDefaultSequenceOverTwoToThe31WhoeverElseDrawsFromRand) {
-    // glibc's first value of the default sequence; srand(1) restarts exactly that sequence.
+// The first n values of glibc's unseeded rand() sequence as unit values, with the show's generator put
+// back to the start of its sequence; next, when given, receives the raw value that follows them.
+std::vector<double> replay(int n, int* next = nullptr) {
     std::srand(1);
-    EXPECT_EQ(std::rand(), 1804289383);
-    static_assert(RAND_MAX == 2147483647, "the show's unit values assume a 31-bit rand()");
+    std::vector<double> values(static_cast<size_t>(n));
+    for (double& v : values)
+        v = std::rand() / 2147483648.0;
+    if (next)
+        *next = std::rand();
+    restartShowRandom();
+    return values;
+}
 
-    const std::vector<double> expected = replayUnitRandom(1000);
+Particle flying(float life) {
+    Particle p{};
+    p.position[0] = 400.0f;
+    p.position[1] = 250.0f;
+    p.position[2] = 3.0f;
+    p.velocity[0] = 40.0f;
+    p.velocity[1] = -8.0f;
+    p.velocity[2] = 6.0f;
+    p.angle = 90.0f;
+    for (int c = 0; c < 4; c++) {
+        p.color[c] = 1.0f - 0.25f * c;
+        p.colorRate[c] = -0.04f * (c + 1);
+    }
+    p.life = life;
+    return p;
+}
+
+template <int N> void fill(Particle (&pool)[N], const Particle& p) {
+    for (Particle& q : pool)
+        q = p;
+}
+
+void tick(void (*update)(), float delta) {
+    frameDelta = delta;
+    update();
+}
+
+} // namespace
+
+TEST(ShowRandom, IsGlibcsDefaultSequenceWhoeverElseDrawsFromRand) {
+    const std::vector<double> expected = replay(1000);
     for (int k = 0; k < 1000; k++) {
         std::rand(); // a library taking values of its own, as libpulse does while it connects
-        const double u = unitRandom();
-        ASSERT_EQ(u, expected[k]) << "draw " << k;
-        ASSERT_GE(u, 0.0);
-        ASSERT_LT(u, 1.0);
+        ASSERT_EQ(unitRandom(), expected[size_t(k)]) << "draw " << k;
     }
-    EXPECT_LT(RAND_MAX / 2147483648.0, 1.0);
 }
 
-TEST(ParticlePools, StartStateOfFlakesSparksAndFigures) {
-    restartShowRandom();
+TEST(ParticlePools, StartWithHundredDrawsForFlakesThenFiveHundredForSparks) {
+    int next = 0;
+    const std::vector<double> u = replay(600, &next);
     initParticlePools();
+    EXPECT_EQ(showRandom(), next) << "start-up takes exactly 600 values";
     for (int i = 0; i < snowPoolSize; i++) {
-        const Particle& p = snowPool[i];
-        SCOPED_TRACE(testing::Message() << "flake " << i);
-        EXPECT_EQ(p.position[0], 0.0f);
-        EXPECT_EQ(p.position[1], 0.0f);
-        EXPECT_EQ(p.position[2], 0.0f);
-        for (float v : p.velocity)
-            EXPECT_EQ(v, 0.0f);
-        EXPECT_EQ(p.angle, 0.0f);
-        EXPECT_EQ(p.color[0], 1.0f);
-        EXPECT_EQ(p.color[1], 1.0f);
-        EXPECT_EQ(p.color[2], 1.0f);
-        EXPECT_EQ(p.color[3], 0.0f);
-        for (float r : p.colorRate)
-            EXPECT_EQ(r, 0.0f);
-        EXPECT_GE(p.life, 0.0f);
-        EXPECT_LT(p.life, 9.0f);
+        ASSERT_EQ(snowPool[i].life, float(9.0 * u[size_t(i)])) << "flake " << i;
+        ASSERT_EQ(snowPool[i].color[3], 0.0f) << "flake " << i;
     }
     for (int i = 0; i < firePoolSize; i++) {
-        const Particle& p = firePool[i];
-        SCOPED_TRACE(testing::Message() << "spark " << i);
-        EXPECT_EQ(p.position[0], 500.0f);
-        EXPECT_EQ(p.position[1], 500.0f);
-        EXPECT_EQ(p.position[2], 0.0f);
-        EXPECT_EQ(p.velocity[0], 0.0f);
-        EXPECT_EQ(p.velocity[1], -2.0f);
-        EXPECT_EQ(p.velocity[2], 0.0f);
-        EXPECT_EQ(p.angle, 0.0f);
-        EXPECT_EQ(p.color[3], 0.0f);
-        for (int c = 0; c < 3; c++)
-            EXPECT_EQ(p.color[c], 1.0f);
-        for (float r : p.colorRate)
-            EXPECT_EQ(r, 0.0f);
-        EXPECT_GE(p.life, 0.0f);
-        EXPECT_LT(p.life, 5.0f);
+        ASSERT_EQ(firePool[i].life, float(5.0 * u[size_t(100 + i)])) << "spark " << i;
+        ASSERT_TRUE(firePool[i].position[0] == 500.0f && firePool[i].position[1] == 500.0f &&
+                    firePool[i].velocity[1] == -2.0f && firePool[i].color[3] == 0.0f)
+            << "spark " << i;
     }
-    for (int i = 0; i < passengerCount; i++) {
-        const Particle& p = passengers[i];
-        SCOPED_TRACE(testing::Message() << "figure " << i);
-        EXPECT_EQ(p.position[0], i < 4 ? -50.0f : 50.0f);
-        EXPECT_EQ(p.position[1], 0.0f);
-        EXPECT_EQ(p.position[2], 0.0f);
-        EXPECT_EQ(p.velocity[1], -2.0f);
-        EXPECT_EQ(p.angle, 0.0f);
-        for (float c : p.color)
-            EXPECT_EQ(c, 1.0f);
-        EXPECT_EQ(p.life, 0.0f);
-    }
+    for (int i = 0; i < passengerCount; i++)
+        EXPECT_TRUE(passengers[i].position[0] == (i < 4 ? -50.0f : 50.0f) && passengers[i].angle == 0.0f &&
+                    passengers[i].color[3] == 1.0f)
+            << "figure " << i;
 }
 
-TEST(ParticlePools, FirstHundredDrawsGoToFlakesThenFiveHundredToSparksAndNoneToFigures) {
-    const std::vector<double> u = replayUnitRandom(600);
-    initParticlePools();
-    const int next = showRandom();
-    EXPECT_EQ(next, defaultRandAt(600)) << "start-up must take exactly 600 values";
+TEST(Respawn, FlakesTakeFourAndSparksFiveValuesInFieldOrder) {
+    int next = 0;
+    std::vector<double> u = replay(4 * 100, &next);
+    Particle p = flying(-0.5f);
+    for (int k = 0; k < 100; k++) {
+        respawnFlake(p);
+        const double* d = &u[size_t(4 * k)];
+        ASSERT_TRUE(p.life == 9.0f && p.color[3] == 1.0f && p.colorRate[3] == -0.15f) << k;
+        ASSERT_EQ(p.position[0], float(390.0 + 10.0 * d[0])) << k;
+        ASSERT_TRUE(p.position[1] == 220.0f && p.position[2] == 0.0f) << k;
+        ASSERT_EQ(p.velocity[0], float(100.0 * d[1] - 10.0)) << k;
+        ASSERT_EQ(p.velocity[1], float(50.0 * d[2] - 10.0)) << k;
+        ASSERT_EQ(p.angle, float(360.0 * d[3])) << k;
+    }
+    EXPECT_TRUE(p.color[0] == 1.0f && p.color[2] == 0.5f && p.velocity[2] == 6.0f) << "a flake keeps these";
+    EXPECT_EQ(showRandom(), next);
 
-    for (int i = 0; i < snowPoolSize; i++)
-        ASSERT_EQ(snowPool[i].life, static_cast<float>(9.0 * u[i])) << "flake " << i;
-    for (int i = 0; i < firePoolSize; i++)
-        ASSERT_EQ(firePool[i].life, static_cast<float>(5.0 * u[100 + i])) << "spark " << i;
+    u = replay(5 * 100, &next);
+    for (int k = 0; k < 100; k++) {
+        respawnSpark(p);
+        const double* d = &u[size_t(5 * k)];
+        ASSERT_EQ(p.life, float(10.0 + d[0])) << k;
+        ASSERT_TRUE(p.color[0] == 1.0f && p.color[1] == 1.0f && p.color[2] == 1.0f && p.color[3] == 1.0f)
+            << k;
+        ASSERT_TRUE(p.colorRate[0] == -0.04f && p.colorRate[1] == -0.08f && p.colorRate[2] == -0.1f &&
+                    p.colorRate[3] == -0.24f)
+            << k;
+        ASSERT_EQ(p.position[0], float(420.0 + 160.0 * d[1])) << k;
+        ASSERT_TRUE(p.position[1] == 550.0f && p.position[2] == 0.0f) << k;
+        ASSERT_EQ(p.velocity[0], float(70.0 * d[2] - 35.0)) << k;
+        ASSERT_EQ(p.velocity[1], float(-20.0 - 50.0 * d[3])) << k;
+        ASSERT_EQ(p.angle, float(360.0 * d[4])) << k;
+    }
+    EXPECT_EQ(p.velocity[2], 6.0f);
+    EXPECT_EQ(showRandom(), next);
+}
+
+TEST(UpdateSnow, MovesByTheStepFadesToZeroAndRespawnsOnlyBelowZeroLife) {
+    fill(snowPool, flying(0.5f));
+    replay(0);
+    tick(updateSnow, 0.5f); // life lands on 0: no respawn yet
+    EXPECT_TRUE(snowPool[0].life == 0.0f && snowPool[0].position[0] == 420.0f &&
+                snowPool[0].position[1] == 246.0f);
+    EXPECT_FLOAT_EQ(snowPool[0].color[3], 0.25f - 0.16f * 0.5f);
+    EXPECT_EQ(snowPool[0].color[0], 1.0f) << "only the alpha of a flake changes";
+    tick(updateSnow, -2.0f); // backwards: nothing respawns, nothing is clamped from above
+    EXPECT_TRUE(snowPool[0].life == 2.0f && snowPool[0].position[0] == 340.0f);
+    EXPECT_FLOAT_EQ(snowPool[0].color[3], 0.17f + 0.32f);
+
+    // A stalled frame: each flake respawns once, then moves the whole step; the fade stops at 0.
+    int next = 0;
+    const std::vector<double> u = replay(4 * snowPoolSize, &next);
+    tick(updateSnow, 30.0f);
+    for (int i = 0; i < snowPoolSize; i++) {
+        const double* d = &u[size_t(4 * i)];
+        const Particle& p = snowPool[i];
+        ASSERT_EQ(p.life, 9.0f) << i;
+        ASSERT_FLOAT_EQ(p.position[0], float(390.0 + 10.0 * d[0]) + float(100.0 * d[1] - 10.0) * 30.0f) << i;
+        ASSERT_FLOAT_EQ(p.position[1], 220.0f + float(50.0 * d[2] - 10.0) * 30.0f) << i;
+        ASSERT_EQ(p.color[3], 0.0f) << i;
+    }
+    EXPECT_EQ(showRandom(), next);
+    const Particle before = snowPool[7];
+    tick(updateSnow, 0.0f);
+    EXPECT_EQ(std::memcmp(&before, &snowPool[7], sizeof before), 0) << "a zero step changes nothing";
+}
+
+TEST(UpdateFire, MovesByTheStepAndHoldsEachColourAtZeroOnItsOwn) {
+    Particle p = flying(10.5f);
+    for (int c = 0; c < 4; c++)
+        p.color[c] = 1.0f;
+    fill(firePool, p);
+    replay(0);
+    tick(updateFire, 5.0f);
+    const Particle& s = firePool[0];
+    EXPECT_TRUE(s.position[0] == 600.0f && s.position[1] == 210.0f && s.life == 5.5f);
+    EXPECT_FLOAT_EQ(s.color[0], 0.8f);
+    EXPECT_FLOAT_EQ(s.color[1], 0.6f);
+    EXPECT_FLOAT_EQ(s.color[2], 0.4f);
+    EXPECT_FLOAT_EQ(s.color[3], 0.2f);
+    tick(updateFire, 5.5f); // life lands on 0: no respawn yet; blue and alpha stop at 0
+    EXPECT_TRUE(s.life == 0.0f && s.position[1] == 166.0f && s.color[2] == 0.0f && s.color[3] == 0.0f);
+    EXPECT_FLOAT_EQ(s.color[0], 0.58f);
+    tick(updateFire, -1.0f);
+    EXPECT_FLOAT_EQ(s.color[0], 0.62f) << "going back raises the colour, unclamped";
+
+    int next = 0;
+    const std::vector<double> u = replay(5 * firePoolSize, &next);
+    tick(updateFire, 30.0f);
+    for (int i = 0; i < firePoolSize; i++) {
+        const double* d = &u[size_t(5 * i)];
+        ASSERT_EQ(firePool[i].life, float(10.0 + d[0])) << i;
+        ASSERT_FLOAT_EQ(firePool[i].position[1], 550.0f + float(-20.0 - 50.0 * d[3]) * 30.0f) << i;
+    }
+    EXPECT_EQ(showRandom(), next);
+}
+
+TEST(BusScene, AFiguresWalkFollowsItsOwnTimeAloneAndTheBusGrowsForFiveSeconds) {
+    initPassengers();
+    for (float earlier : {0.0f, 20.0f, 1.5f}) { // whatever came before, the same time gives the same place
+        movePassenger(6, earlier);
+        movePassenger(6, 1.5f);
+        EXPECT_FLOAT_EQ(passengers[6].position[0], 50.0f - 225.0f);
+        EXPECT_FLOAT_EQ(passengers[6].angle, float(4.0 + 8.0 * std::sin(7.5)));
+    }
+    EXPECT_EQ(passengers[5].position[0], 50.0f) << "only its own figure moves";
+    EXPECT_EQ(busZoom(0.0f), 0.5f);
+    EXPECT_FLOAT_EQ(busZoom(2.5f), 0.75f);
+    EXPECT_NEAR(busZoom(std::nextafter(5.0f, 0.0f)), 1.0f, 1e-6f);
+    EXPECT_EQ(busZoom(5.0f), 1.0f);
+    EXPECT_EQ(busZoom(31.9f), 1.0f);
 }

@@ -1,0 +1,140 @@
+// OIA meshes: reading (refusals in their order with their messages, counts, strides and the bytes as
+// stored, short and missing files) and drawing (the two slots, and normals as lines of their length).
+#include "tests/support.h"
+#include "util/oia.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string path = (fs::temp_directory_path() / "plix-oia-test.oia").string();
+
+std::string header(const char* magic, int extended, int mode, int count) {
+    return std::string(magic, 4) + "\xA5\xFF" + char(extended) + char(mode) + char(count >> 8) + char(count);
+}
+
+// Writes the file and reads it; out receives what the reader printed on standard output.
+Mesh* read(const std::string& bytes, std::string& out) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    testing::internal::CaptureStdout();
+    Mesh* mesh = readOia(path.c_str());
+    out = testing::internal::GetCapturedStdout();
+    return mesh;
+}
+
+Mesh* mesh(int mode, const std::vector<float>& floats, int stride) {
+    std::string out;
+    return read(header("FoIA", 0, mode, int(floats.size() * 4) / stride) +
+                    std::string(reinterpret_cast<const char*>(floats.data()), floats.size() * 4),
+                out);
+}
+
+int openFiles() {
+    return int(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+} // namespace
+
+TEST(OiaFiles, RefusalsInTheirOrderWithTheirMessages) {
+    const std::pair<std::string, std::string> refused[] = {
+        {header("foIA", 1, 0xE1, 1), "Not >>" + path + "<< is not an oia file!\n"},
+        {header("FoIa", 0, 6, 1), "Not >>" + path + "<< is not an oia file!\n"},
+        {header("FoIA", 0x80, 10, 1), "Extended modes not supported!\n"},
+        {header("FoIA", 0, 10, 0), "Mode 0a not supported!\n"},
+        {header("FoIA", 0, 0xE1, 0), "Mode e1 not supported!\n"},
+        {std::string("FoIA\0\0\0\6", 9), "oia: >>" + path + "<< is too short: 9 of 10 header bytes\n"},
+        {header("FoIA", 0, 6, 258) + std::string(6191, 'x'),
+         "oia: >>" + path + "<< is too short: 6191 of 6192 vertex bytes\n"},
+    };
+    const int files = openFiles();
+    for (const auto& [bytes, message] : refused) {
+        std::string out;
+        EXPECT_EQ(read(bytes, out), nullptr) << message;
+        EXPECT_EQ(out, message);
+    }
+    EXPECT_EQ(openFiles(), files) << "a refused file was left open";
+    fs::remove(path);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(readOia(path.c_str()), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error while opening OIA: : No such file or directory\n");
+}
+
+TEST(OiaFiles, CountsStridesAndTheVertexBytesAsStored) {
+    const struct {
+        int mode;
+        GLenum format;
+        int stride;
+    } modes[] = {{2, GL_V3F, 12}, {6, GL_N3F_V3F, 24}, {14, GL_T2F_N3F_V3F, 32}};
+    for (const auto& m : modes)
+        for (int count : {0, 258}) {
+            std::string file = header("FoIA", 0, m.mode, count);
+            for (int i = 0; i < count * m.stride; ++i)
+                file += char(i * 7 + i / 251);
+            std::string out;
+            Mesh* mesh = read(file + "trailing bytes are not read", out);
+            ASSERT_NE(mesh, nullptr);
+            EXPECT_EQ(out, "");
+            EXPECT_TRUE(mesh->format == m.format && mesh->stride == m.stride &&
+                        mesh->primitive == GL_TRIANGLES);
+            EXPECT_EQ(mesh->vertexCount, count);
+            EXPECT_TRUE(count ? std::memcmp(file.data() + 10, mesh->vertices, file.size() - 10) == 0
+                              : !mesh->vertices);
+            free(mesh->vertices);
+            free(mesh);
+        }
+}
+
+TEST(OiaDrawing, SlotsDrawRedAndInTheCurrentColourAndNormalsAreLines) {
+    ASSERT_TRUE(openShowHarness());
+    for (GLenum cap : {GL_DEPTH_TEST, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_LIGHTING})
+        glDisable(cap);
+    for (GLenum mode : {GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(mode);
+        glLoadIdentity();
+    }
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // A triangle over the lower left quarter of the frame, and one normal 200 pixels long to the right
+    // from pixel (20, 40).
+    Mesh* triangle = mesh(6, {0, 0, 1, -1, -1, 0, 0, 0, 1, 0, -1, 0, 0, 0, 1, -1, 0, 0}, 24);
+    Mesh* normal = mesh(6, {200 / 320.0f, 0, 0, 20.5f / 320 - 1, 1 - 40.5f / 240, 0}, 24);
+    Mesh* textured = mesh(14, {0.5f, 0, 0, 0.5f, 0, -0.5f, 0.2f, 0}, 32);
+    ASSERT_TRUE(triangle && normal && textured);
+    glColor4f(0, 0, 1, 1);
+    redMesh = plainMesh = nullptr;
+    drawRedMesh(); // empty slots draw nothing
+    drawPlainMesh();
+    EXPECT_EQ(readFrame().at(100, 400)[2], 0);
+    redMesh = triangle;
+    drawRedMesh();
+    const Frame red = readFrame();
+    EXPECT_TRUE(red.at(100, 400)[0] == 255 && red.at(100, 400)[2] == 0 && red.at(300, 300)[0] == 0);
+    glColor4f(0, 1, 0, 1);
+    plainMesh = triangle;
+    drawPlainMesh();
+    EXPECT_EQ(readFrame().at(100, 400)[1], 255);
+    redMesh = plainMesh = nullptr;
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_LIGHTING);
+    drawNormals(normal);
+    drawNormals(textured); // only N3F_V3F meshes have normals to draw
+    const Frame f = readFrame();
+    for (int x : {22, 120, 217})
+        EXPECT_TRUE(std::abs(f.at(x, 40)[0] - 178.5) < 1 && std::abs(f.at(x, 40)[1] - 76.5) < 1)
+            << "no line at " << x;
+    EXPECT_EQ(f.at(17, 40)[0] + f.at(223, 40)[0] + f.at(320, 240)[0] + f.at(400, 240)[0], 0);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    glDisable(GL_LIGHTING);
+    for (Mesh* m : {triangle, normal, textured}) {
+        free(m->vertices);
+        free(m);
+    }
+}
