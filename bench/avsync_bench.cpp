@@ -4,7 +4,8 @@
 // rendered offline, and compares the wall time at which each onset was heard with the wall time at
 // which soundGetTime reported its position. The recording's timeline comes from the server's timing
 // reports; a first phase checks it against clicks played by a second stream. Prints, asserts nothing.
-// Usage: avsync_bench [RUNS] [SECONDS]: RUNS with an idle sink, then RUNS with a sink already playing.
+// Usage: avsync_bench [RUNS] [SECONDS]: RUNS with an idle sink, then RUNS with a sink already playing;
+// bench/pulse.sh runs it on a private server.
 #include "sound/assetfiles.h"
 #include "sound/sound.h"
 #include "util/assets.h"
@@ -264,12 +265,13 @@ struct Stats {
 
 // The calibration: a second stream plays one-sample clicks a quarter second apart while the monitor is
 // recorded. Each click is heard when the click stream's reports say; the recording's timeline must say
-// the same of the sample where the click appears, and never a time before the click was written.
+// the same of the sample where the click appears, and never a time before the click was written. The
+// clicks stream keeps 50 ms in hand, so that a busy machine does not let it run dry.
 void calibrate(const std::string& sink) {
     Stream recorder, clicks;
     clicks.clickPeriod = rate / 4;
     std::printf("calibration (sink %s before)\n", sinkState(sink).c_str());
-    if (!open(recorder, sink + ".monitor", true, 0) || !open(clicks, sink, false, 20)) {
+    if (!open(recorder, sink + ".monitor", true, 0) || !open(clicks, sink, false, 50)) {
         std::printf("  could not open the streams\n");
         return;
     }
@@ -279,6 +281,10 @@ void calibrate(const std::string& sink) {
     // idle no longer match what the monitor delivers, so no report is asked for meanwhile.
     sleepFor(2.5);
     close(recorder);
+    // Each click found in the recording is paired with the written click heard nearest to it.
+    std::vector<double> clickHeard;
+    for (size_t k = 0; k < clicks.clicksWritten.size(); ++k)
+        clickHeard.push_back(heardAt(clicks, double(k * clicks.clickPeriod + clicks.clickPeriod / 2)));
     Stats error, firstSecond, roundTrip, sinceWritten;
     int found = 0, spacingOff = 0;
     int64_t previous = -1;
@@ -287,15 +293,17 @@ void calibrate(const std::string& sink) {
             continue;
         if (previous >= 0 && int64_t(i) - previous != clicks.clickPeriod)
             ++spacingOff;
-        double clickFrame = double(found * clicks.clickPeriod + clicks.clickPeriod / 2);
-        double heard = heardAt(recorder, double(i));
-        double e = heard - heardAt(clicks, clickFrame);
-        if (!std::isnan(e))
-            (found < 4 ? firstSecond : error).add(e);
-        if (size_t(found) < clicks.clicksWritten.size())
-            sinceWritten.add(heard - clicks.clicksWritten[size_t(found)]);
         previous = int64_t(i);
         ++found;
+        double heard = heardAt(recorder, double(i));
+        size_t k = 0;
+        for (size_t j = 1; j < clickHeard.size(); ++j)
+            if (std::fabs(clickHeard[j] - heard) < std::fabs(clickHeard[k] - heard))
+                k = j;
+        if (std::isnan(heard) || k >= clickHeard.size() || std::isnan(clickHeard[k]))
+            continue;
+        (k < 4 ? firstSecond : error).add(heard - clickHeard[k]);
+        sinceWritten.add(heard - clicks.clicksWritten[k]);
     }
     for (const Report& r : recorder.reports)
         roundTrip.add(r.roundTrip);
@@ -306,7 +314,7 @@ void calibrate(const std::string& sink) {
     std::printf("  recording's time of each click less the click stream's:\n");
     firstSecond.print("first second");
     error.print("afterwards");
-    std::printf("  the recording's time of each click less the time it was written (20 ms buffer):\n");
+    std::printf("  the recording's time of each click less the time it was written (50 ms buffer):\n");
     sinceWritten.print("all clicks");
 }
 

@@ -38,9 +38,10 @@ start_xvfb() {
 
 # A PulseAudio server of our own with one null sink: its socket, state and runtime folders are under
 # $work, it uses no D-Bus and never exits on idle. Only the clients given $pulse_env (plix through
-# start_plix, pactl through pulse) reach it, so a server the user runs is never touched. A recorder of
-# the sink's monitor runs beside it: what is heard goes to $heard, and its short latency keeps the
-# idle sink from rendering two seconds ahead, which would hold every new stream back as long.
+# start_plix, pactl through pulse) reach it, so a server the user runs is never touched. Unless told
+# "idle", it also records the sink's monitor: what is heard goes to $heard, and the recorder's short
+# latency keeps the idle sink from rendering two seconds ahead, which would hold a new stream back as
+# long.
 start_pulse() {
     local dir=$work/pulse
     mkdir -p "$dir"
@@ -57,6 +58,7 @@ END
     pulse_env=(SDL_AUDIODRIVER=pulseaudio PULSE_SERVER="unix:$dir/native" PULSE_COOKIE="$dir/cookie"
         PULSE_CLIENTCONFIG="$dir/client.conf")
     wait_for 10 "pulse info" || fail "PulseAudio did not start: $(cat "$dir/log" 2>/dev/null)"
+    [[ ${1:-} == idle ]] && return 0
     heard=$dir/heard.raw
     env "${pulse_env[@]}" parec -d plix.monitor --raw --format=s16le --latency-msec=10 >"$heard" &
     monitor_pid=$!
