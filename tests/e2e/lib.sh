@@ -60,7 +60,7 @@ END
     wait_for 10 "pulse info" || fail "PulseAudio did not start: $(cat "$dir/log" 2>/dev/null)"
     [[ ${1:-} == idle ]] && return 0
     heard=$dir/heard.raw
-    env "${pulse_env[@]}" parec -d plix.monitor --raw --format=s16le --latency-msec=10 >"$heard" &
+    env "${pulse_env[@]}" parec -d plix.monitor --raw --format=s16le --latency-msec=10 >"$heard" 2>"$dir/parec.log" &
     monitor_pid=$!
     wait_for 10 "pulse list short source-outputs | grep -q ." || fail "the monitor could not be recorded"
     # Suspending and resuming restarts the sink's rendering at the recorder's latency.
