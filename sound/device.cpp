@@ -32,16 +32,16 @@ void renderAudio(void*, Uint8* stream, int length) {
         rendered = openmpt_module_read_interleaved_float_stereo(playing->module, deviceRate, frames, out);
     if (rendered < frames)
         std::memset(out + 2 * rendered, 0, (frames - rendered) * 2 * sizeof(float));
-    {
-        std::lock_guard<std::mutex> guard(clockLock);
-        if (!playing)
-            return;
-        framesHeard += framesPending;
-        framesPending = rendered;
-        callbackTicks = now;
-        clockRunning = true;
-    }
-    serverAsk(now, deviceRate);
+    // The server's delay is asked before the clock moves on, so that the clock never runs ahead of it.
+    if (playing)
+        serverAsk(now, deviceRate);
+    std::lock_guard<std::mutex> guard(clockLock);
+    if (!playing)
+        return;
+    framesHeard += framesPending;
+    framesPending = rendered;
+    callbackTicks = now;
+    clockRunning = true;
 }
 
 } // namespace

@@ -31,7 +31,7 @@ int64_t soundStreamTell(void* handle);
 
 // The sound server's share of the delay before the music is heard, when SDL plays through a PulseAudio
 // server; nothing otherwise. Open and close on the main thread while the callback does not run; ask
-// from the callback only, right after recording it.
+// from the callback only, with the time it began.
 void serverOpen();
 void serverAsk(uint64_t callbackTicks, int rate);
 double serverDelayFrames(); // frames the clock counts less; any thread
