@@ -2,7 +2,9 @@
 // PulseAudio server (or PipeWire's pulse server) SDL calls the audio callback once it has handed every
 // earlier frame to the server, so what the server still holds then is heard before the new buffer
 // begins. A connection of our own asks the server, from inside the callback, how long our stream's
-// buffer and its sink take to play out; the clock counts that much less.
+// buffer and its sink take to play out; the clock counts that much less. An answer can miss the last
+// piece SDL wrote, when our question overtakes it on the way into the server, but it cannot count
+// audio not yet written (SDL waits for the callback): so the largest recent answer is the one taken.
 #include "sound/internal.h"
 
 #include <SDL.h>
@@ -15,9 +17,10 @@
 
 namespace {
 
-constexpr int keptAnswers = 5;       // the delay is the median of the last few answers
+constexpr int keptAnswers = 5;       // the delay is the largest of the last few answers
 constexpr int askEvery = 43;         // callbacks between questions: about a second of 1024-frame buffers
 constexpr double answerWait = 0.005; // the longest the callback waits; the server holds far more than that
+constexpr double slowAnswer = 0.002; // a round trip that leaves the reading's moment too uncertain
 
 pa_mainloop* loop;
 pa_context* context;
@@ -115,16 +118,15 @@ void serverAsk(uint64_t callbackTicks, int rate) {
     if (!finish(pa_context_get_sink_input_info(context, stream, heldAnswer, &held), held.done, answerWait) ||
         !held.known)
         return;
-    // The server took its reading during the round trip: count it from the middle, less than half
-    // the round trip off.
+    // The server took its reading during the round trip: count it from the middle. A slow answer
+    // would leave that too uncertain.
+    double roundTrip = secondsSince(asked);
+    if (roundTrip > slowAnswer)
+        return;
     double sinceCallback =
-        double(asked - callbackTicks) / double(SDL_GetPerformanceFrequency()) + 0.5 * secondsSince(asked);
+        double(asked - callbackTicks) / double(SDL_GetPerformanceFrequency()) + 0.5 * roundTrip;
     answers[answerCount++ % keptAnswers] = (held.seconds + sinceCallback) * rate;
-    double sorted[keptAnswers];
-    int n = std::min(answerCount, keptAnswers);
-    std::copy(answers, answers + n, sorted);
-    std::nth_element(sorted, sorted + n / 2, sorted + n);
-    delayFrames.store(sorted[n / 2]);
+    delayFrames.store(*std::max_element(answers, answers + std::min(answerCount, keptAnswers)));
 }
 
 double serverDelayFrames() {
