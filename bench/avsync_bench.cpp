@@ -11,6 +11,7 @@
 #include "util/assets.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +112,7 @@ void timingArrived(pa_stream* s, int success, void* user) {
         st->reports.push_back({0.5 * (st->asked + back), back - st->asked, heard});
     }
     st->asked = 0;
+    pa_threaded_mainloop_signal(loop, 0);
 }
 
 void askTiming(Stream& st) {
@@ -161,7 +163,7 @@ std::string defaultSink() {
     return name;
 }
 
-// The sink's state and its latency now, as "IDLE 1931 ms".
+// The sink's state and its latency now, as "idle, latency 1931 ms".
 std::string sinkState(const std::string& sink) {
     char text[64] = "?";
     pa_threaded_mainloop_lock(loop);

@@ -109,7 +109,7 @@ void serverOpen() {
 }
 
 void serverAsk(uint64_t callbackTicks, int rate) {
-    // The first few callbacks ask, to fill the median at once; then about once a second.
+    // The first few callbacks ask, so that the delay is known at once; then about once a second.
     ++callbacks;
     if (!context || (callbacks > 2 * keptAnswers && callbacks % askEvery != 0))
         return;
