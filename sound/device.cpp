@@ -1,5 +1,5 @@
 // The output side of the sound layer: the SDL audio device, its callback that renders the playing
-// song, and the clock of music heard that the show runs on.
+// song, and the clock of music heard that the show runs on (less what a sound server still holds).
 #include "sound/internal.h"
 
 #include <SDL.h>
@@ -34,6 +34,9 @@ void renderAudio(void*, Uint8* stream, int length) {
         rendered = openmpt_module_read_interleaved_float_stereo(playing->module, deviceRate, frames, out);
     if (rendered < frames)
         std::memset(out + 2 * rendered, 0, (frames - rendered) * 2 * sizeof(float));
+    // The server's delay is asked before the clock moves on, so that the clock never runs ahead of it.
+    if (playing)
+        serverAsk(now, deviceRate);
     std::lock_guard<std::mutex> guard(clockLock);
     if (!playing)
         return;
@@ -74,6 +77,7 @@ int soundInit(int mixRate) {
         return 0;
     }
     deviceRate = mixRate;
+    serverOpen();
     return 1;
 }
 
@@ -117,7 +121,7 @@ int soundGetTime(Song* song) {
         double frames = seconds * deviceRate;
         if (frames > double(pending))
             frames = double(pending);
-        double ms = (double(heard) + frames) * 1000.0 / deviceRate;
+        double ms = (double(heard) + frames - serverDelayFrames()) * 1000.0 / deviceRate;
         int whole = ms < double(INT32_MAX) ? static_cast<int>(ms) : INT32_MAX;
         if (whole > song->lastReportedMs)
             song->lastReportedMs = whole;
@@ -144,6 +148,7 @@ void soundClose() {
     if (!device)
         return;
     SDL_CloseAudioDevice(device);
+    serverClose();
     device = 0;
     playing = nullptr;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -18,3 +18,11 @@ struct Song {
 size_t soundStreamRead(void* handle, void* destination, size_t bytes);
 int soundStreamSeek(void* handle, int64_t offset, int whence);
 int64_t soundStreamTell(void* handle);
+
+// The sound server's share of the delay before the music is heard, when SDL plays through a PulseAudio
+// server; nothing otherwise. Open and close on the main thread while the callback does not run; ask
+// from the callback only, with the time it began.
+void serverOpen();
+void serverAsk(uint64_t callbackTicks, int rate);
+double serverDelayFrames(); // frames the clock counts less; any thread
+void serverClose();

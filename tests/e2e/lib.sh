@@ -6,6 +6,8 @@ title="plix - NightShore 2003 - veduzuvoz"
 work=$(mktemp -d)
 xvfb_pid=
 plix_pid=
+pulse_pid=
+monitor_pid=
 
 fail() {
     echo "FAIL: $*"
@@ -17,6 +19,7 @@ fail() {
 cleanup() {
     [[ -n "$plix_pid" ]] && kill -9 "$plix_pid" 2>/dev/null
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+    stop_pulse
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,6 +34,56 @@ start_xvfb() {
     done
     [[ -s "$work/display" ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=:$(head -1 "$work/display")
+}
+
+# A PulseAudio server of our own with one null sink: its socket, state and runtime folders are under
+# $work, it uses no D-Bus and never exits on idle. Only the clients given $pulse_env (plix through
+# start_plix, pactl through pulse) reach it, so a server the user runs is never touched. Unless told
+# "idle", it also records the sink's monitor: what is heard goes to $heard, and the recorder's short
+# latency keeps the idle sink from rendering two seconds ahead, which would hold a new stream back as
+# long.
+start_pulse() {
+    local dir=$work/pulse
+    mkdir -p "$dir"
+    cat >"$dir/server.pa" <<END
+load-module module-null-sink sink_name=plix rate=44100
+load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
+set-default-sink plix
+END
+    echo "autospawn = no" >"$dir/client.conf"
+    env -u XDG_CONFIG_HOME HOME="$dir" XDG_RUNTIME_DIR="$dir" DBUS_SESSION_BUS_ADDRESS=disabled: \
+        pulseaudio -n -F "$dir/server.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        --log-target=file:"$dir/log" &
+    pulse_pid=$!
+    pulse_env=(SDL_AUDIODRIVER=pulseaudio PULSE_SERVER="unix:$dir/native" PULSE_COOKIE="$dir/cookie"
+        PULSE_CLIENTCONFIG="$dir/client.conf")
+    wait_for 10 "pulse info" || fail "PulseAudio did not start: $(cat "$dir/log" 2>/dev/null)"
+    [[ ${1:-} == idle ]] && return 0
+    heard=$dir/heard.raw
+    env "${pulse_env[@]}" parec -d plix.monitor --raw --format=s16le --latency-msec=10 >"$heard" 2>"$dir/parec.log" &
+    monitor_pid=$!
+    wait_for 10 "pulse list short source-outputs | grep -q ." || fail "the monitor could not be recorded"
+    # Suspending and resuming restarts the sink's rendering at the recorder's latency.
+    pulse suspend-sink plix 1 && pulse suspend-sink plix 0 || fail "the sink could not be restarted"
+}
+
+pulse() { env "${pulse_env[@]}" pactl "$@"; }
+
+# stop_pulse [SIGNAL]
+stop_pulse() {
+    [[ -n "$pulse_pid" ]] || return 0
+    kill -s "${1:-TERM}" "$pulse_pid" 2>/dev/null
+    wait "$pulse_pid" "$monitor_pid" 2>/dev/null
+    pulse_pid=
+}
+
+# wait_for SECONDS COMMAND: runs the command until it succeeds, at most for the given time.
+wait_for() {
+    for _ in $(seq $(($1 * 20))); do
+        eval "$2" >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    return 1
 }
 
 # start_plix PROGRAM [VAR=VALUE...] [-- ARGUMENT...]: runs it in the background with the watch
@@ -77,6 +130,28 @@ wait_exit() {
 }
 
 alive() { kill -0 "$plix_pid" 2>/dev/null; }
+
+# Waits until the frames' clock has left 0: a sound server whose sink was idle can hold the first audio
+# callback back for a second or two.
+wait_clock() {
+    for _ in $(seq 100); do
+        grep -q '^clock [^0]\|^clock 0\.0*[1-9]' "$work/watch" && return 0
+        sleep 0.05
+    done
+    fail "the clock did not start within 5 s"
+}
+
+# clock_runs SKIP: the frames' clock readings after the first SKIP ones advance at the pace of the wall
+# clock; otherwise it says why and fails.
+clock_runs() {
+    grep '^clock ' "$work/watch" | tail -n +$(($1 + 1)) | awk '
+        NR == 1 { s0 = $2; t0 = $3 } { s = $2; t = $3 }
+        END {
+            if (NR < 5) { print "only " NR " clock readings"; exit 1 }
+            rate = (s - s0) / ((t - t0) / 1e9)
+            if (rate < 0.7 || rate > 1.3) { printf "the clock ran at %.2f times the wall clock\n", rate; exit 1 }
+        }'
+}
 
 # Real key events through XTEST: the window covers the whole screen, so it has the pointer and the focus.
 press() { xdotool key --delay 30 "$@"; }

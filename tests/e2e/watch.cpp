@@ -1,7 +1,7 @@
 // A preloaded library for the end-to-end tests and the start-up benchmark: it notes, with the time
 // since the process began, when plix creates its window, opens audio, builds the module, makes
 // textures, presents frames, places the camera, sets the shading and closes audio, then passes each
-// call on. The log goes to $PLIX_WATCH_LOG.
+// call on; it also notes the show's clock about ten times a second. The log goes to $PLIX_WATCH_LOG.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
@@ -61,6 +61,15 @@ void glutSwapBuffers() {
     // The first few frames are enough to see that drawing began.
     if (swaps++ < 3)
         note("swap");
+    // The songTime of the frame just presented (plix exports it), to see the frames follow the clock.
+    static auto* clock = reinterpret_cast<const float*>(dlsym(RTLD_DEFAULT, "songTime"));
+    static long long lastClock;
+    if (clock && now() - lastClock >= 100000000) {
+        lastClock = now();
+        char event[32];
+        std::snprintf(event, sizeof event, "clock %.3f", *clock);
+        note(event);
+    }
 }
 
 // The camera's eye (x and z; y never moves), noted when a frame places it somewhere new.
