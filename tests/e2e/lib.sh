@@ -1,13 +1,10 @@
-# Shared helpers of the end-to-end tests: an Xvfb of their own, plix under the watch library, waits.
-# Sourced by each test with: PLIX (the program), WATCH (the preloaded library).
+# Shared helpers of the end-to-end tests: an Xvfb and a PulseAudio server of their own, plix under the
+# watch library, waits. Sourced by each test with PLIX (the program) and WATCH (the preloaded library).
 set -uo pipefail
 
 title="plix - NightShore 2003 - veduzuvoz"
 work=$(mktemp -d)
-xvfb_pid=
-plix_pid=
-pulse_pid=
-monitor_pid=
+xvfb_pid= plix_pid= pulse_pid= monitor_pid=
 
 fail() {
     echo "FAIL: $*"
@@ -24,32 +21,34 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number of its own: Xvfb picks a free one and writes it to the given descriptor.
+# wait_for SECONDS COMMAND: runs the command until it succeeds, at most for the given time.
+wait_for() {
+    for _ in $(seq $(($1 * 20))); do
+        eval "$2" >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# A display of its own: Xvfb picks a free number and writes it to the given descriptor.
 start_xvfb() {
     Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 200); do
-        [[ -s "$work/display" ]] && break
-        sleep 0.05
-    done
-    [[ -s "$work/display" ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    wait_for 10 "[[ -s $work/display ]]" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=:$(head -1 "$work/display")
 }
 
 # A PulseAudio server of our own with one null sink: its socket, state and runtime folders are under
-# $work, it uses no D-Bus and never exits on idle. Only the clients given $pulse_env (plix through
-# start_plix, pactl through pulse) reach it, so a server the user runs is never touched. Unless told
-# "idle", it also records the sink's monitor: what is heard goes to $heard, and the recorder's short
-# latency keeps the idle sink from rendering two seconds ahead, which would hold a new stream back as
-# long.
+# $work, it uses no D-Bus and never exits on idle. Only clients given $pulse_env reach it, so a server
+# the user runs is never touched. Unless told "idle", it records the sink's monitor to $heard; the
+# recorder's short latency keeps the sink from rendering two seconds ahead, which would hold a new stream
+# back as long.
 start_pulse() {
     local dir=$work/pulse
     mkdir -p "$dir"
-    cat >"$dir/server.pa" <<END
-load-module module-null-sink sink_name=plix rate=44100
-load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
-set-default-sink plix
-END
+    printf '%s\n' "load-module module-null-sink sink_name=plix rate=44100" \
+        "load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
+        "set-default-sink plix" >"$dir/server.pa"
     echo "autospawn = no" >"$dir/client.conf"
     env -u XDG_CONFIG_HOME HOME="$dir" XDG_RUNTIME_DIR="$dir" DBUS_SESSION_BUS_ADDRESS=disabled: \
         pulseaudio -n -F "$dir/server.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
@@ -60,7 +59,7 @@ END
     wait_for 10 "pulse info" || fail "PulseAudio did not start: $(cat "$dir/log" 2>/dev/null)"
     [[ ${1:-} == idle ]] && return 0
     heard=$dir/heard.raw
-    env "${pulse_env[@]}" parec -d plix.monitor --raw --format=s16le --latency-msec=10 >"$heard" 2>"$dir/parec.log" &
+    env "${pulse_env[@]}" parec -d plix.monitor --raw --format=s16le --latency-msec=10 >"$heard" 2>/dev/null &
     monitor_pid=$!
     wait_for 10 "pulse list short source-outputs | grep -q ." || fail "the monitor could not be recorded"
     # Suspending and resuming restarts the sink's rendering at the recorder's latency.
@@ -77,21 +76,10 @@ stop_pulse() {
     pulse_pid=
 }
 
-# wait_for SECONDS COMMAND: runs the command until it succeeds, at most for the given time.
-wait_for() {
-    for _ in $(seq $(($1 * 20))); do
-        eval "$2" >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-# start_plix PROGRAM [VAR=VALUE...] [-- ARGUMENT...]: runs it in the background with the watch
-# library preloaded.
+# start_plix PROGRAM [VAR=VALUE...] [-- ARGUMENT...]: runs it in the background with the watch library.
 start_plix() {
-    local program=$1
+    local program=$1 vars=()
     shift
-    local vars=()
     while [[ $# -gt 0 && $1 != -- ]]; do
         vars+=("$1")
         shift
@@ -104,41 +92,23 @@ start_plix() {
 }
 
 events() { grep -c "^$1 " "$work/watch" 2>/dev/null || true; }
+alive() { kill -0 "$plix_pid" 2>/dev/null; }
 
-# Waits until plix has presented a frame, failing if it dies or takes longer than the given seconds.
 wait_frame() {
-    local limit=${1:-20}
-    for _ in $(seq $((limit * 20))); do
-        [[ $(events swap) -gt 0 ]] && return 0
-        kill -0 "$plix_pid" 2>/dev/null || fail "plix ended before its first frame"
-        sleep 0.05
-    done
-    fail "no frame within $limit s"
+    wait_for 20 "[[ \$(events swap) -gt 0 ]] || ! alive" && alive || fail "no frame, or plix ended before one"
+}
+
+# Waits until the frames' clock has left 0: an idle sink can hold the first audio callback back.
+wait_clock() {
+    wait_for 5 "grep -q '^clock [^0]\|^clock 0\.0*[1-9]' $work/watch" || fail "the clock did not start within 5 s"
 }
 
 # wait_exit SECONDS: waits for plix to end and sets $status; fails if it is still running.
 wait_exit() {
-    local limit=$1
-    for _ in $(seq $((limit * 20))); do
-        kill -0 "$plix_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -0 "$plix_pid" 2>/dev/null && fail "plix still running after $limit s"
+    wait_for "$1" "! alive" || fail "plix still running after $1 s"
     wait "$plix_pid"
     status=$?
     plix_pid=
-}
-
-alive() { kill -0 "$plix_pid" 2>/dev/null; }
-
-# Waits until the frames' clock has left 0: a sound server whose sink was idle can hold the first audio
-# callback back for a second or two.
-wait_clock() {
-    for _ in $(seq 100); do
-        grep -q '^clock [^0]\|^clock 0\.0*[1-9]' "$work/watch" && return 0
-        sleep 0.05
-    done
-    fail "the clock did not start within 5 s"
 }
 
 # clock_runs SKIP: the frames' clock readings after the first SKIP ones advance at the pace of the wall
@@ -154,4 +124,4 @@ clock_runs() {
 }
 
 # Real key events through XTEST: the window covers the whole screen, so it has the pointer and the focus.
-press() { xdotool key --delay 30 "$@"; }
+press() { xdotool key --delay 15 "$@"; }
