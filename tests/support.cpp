@@ -24,17 +24,18 @@ std::vector<unsigned char> fileBytes(const std::string& path) {
 
 namespace {
 
+// The bytes libpng has still to read.
 struct Source {
-    const std::vector<unsigned char>* bytes;
-    size_t at;
+    const unsigned char* next;
+    size_t left;
 };
 
 void readSource(png_structp png, png_bytep out, size_t length) {
     auto* source = static_cast<Source*>(png_get_io_ptr(png));
-    if (source->at + length > source->bytes->size())
+    if (length > source->left)
         png_error(png, "short");
-    std::copy_n(source->bytes->data() + source->at, length, out);
-    source->at += length;
+    std::copy_n(source->next, length, out);
+    source->next += length, source->left -= length;
 }
 
 void quiet(png_structp, png_const_charp) {}
@@ -49,8 +50,6 @@ bool readInto(png_structp png, png_infop info, Source& source, PngPicture& p) {
     p.colorType = png_get_color_type(png, info);
     p.bitDepth = png_get_bit_depth(png, info);
     p.interlace = png_get_interlace_type(png, info);
-    png_colorp palette = nullptr;
-    png_get_PLTE(png, info, &palette, &p.paletteSize);
     p.hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     png_set_expand(png);
     png_set_expand_16(png);
@@ -72,7 +71,7 @@ bool readInto(png_structp png, png_infop info, Source& source, PngPicture& p) {
 bool readPngPicture(const std::vector<unsigned char>& bytes, PngPicture& picture) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, quiet);
     png_infop info = png_create_info_struct(png);
-    Source source{&bytes, 0};
+    Source source{bytes.data(), bytes.size()};
     const bool ok = readInto(png, info, source, picture);
     png_destroy_read_struct(&png, &info, nullptr);
     return ok;
@@ -116,35 +115,6 @@ Frame drawShowFrame(float time, float delta) {
     renderFrame();
     glFlush();
     return readFrame();
-}
-
-void runShow(int from, int to, int rate, const std::function<bool(int)>& wanted,
-             const std::function<void(float, const Frame&)>& look) {
-    glScissor(0, 0, 1, 1);
-    for (int step = from; step <= to; step++) {
-        const bool full = wanted(step);
-        if (full)
-            glDisable(GL_SCISSOR_TEST);
-        else
-            glEnable(GL_SCISSOR_TEST);
-        const Frame frame = drawShowFrame(float(step) / rate, step == from ? 0.0f : 1.0f / rate);
-        glDisable(GL_SCISSOR_TEST);
-        if (full)
-            look(float(step) / rate, frame);
-    }
-    glDisable(GL_SCISSOR_TEST);
-}
-
-double colourDistance(const unsigned char* pixel, const double rgb[3]) {
-    double d = 0.0;
-    for (int c = 0; c < 3; c++)
-        d = std::fmax(d, std::fabs(pixel[c] - rgb[c]));
-    return d;
-}
-
-int colourDistance(const unsigned char* pixel, const unsigned char* other) {
-    return std::max(
-        {std::abs(pixel[0] - other[0]), std::abs(pixel[1] - other[1]), std::abs(pixel[2] - other[2])});
 }
 
 void keepFrame(const Frame& frame, const std::string& name) {

@@ -12,7 +12,7 @@ std::vector<unsigned char> fileBytes(const std::string& path);
 // A PNG as stored (its form) and with every pixel widened by libpng to 16-bit R G B A: palette and tRNS
 // expanded, gray spread over R, G and B, opaque where nothing says otherwise. Top row first.
 struct PngPicture {
-    int width = 0, height = 0, colorType = -1, bitDepth = 0, interlace = -1, paletteSize = 0;
+    int width = 0, height = 0, colorType = -1, bitDepth = 0, interlace = -1;
     bool hasTrns = false;
     std::vector<uint16_t> rgba;
     double at(int x, int y, int c) const { return rgba[(size_t(y) * width + x) * 4 + c] / 65535.0; }
@@ -27,27 +27,18 @@ struct Frame {
     const unsigned char* at(int x, int y) const { return rgba.data() + (size_t(y) * width + x) * 4; }
 };
 
-// Opens the process's 640 x 480 offscreen context on the first call and prepares the show in it as the
-// window's start-up does, then draws one frame at songTime 0, so that later frames inherit what a running
-// show carries (that frame's snow pass switches blending on). The pools are set back to their start
-// state on every call. False, with the reason, when there is no context.
+// Opens the process's 640 x 480 offscreen context on the first call, prepares the show in it as start-up
+// does and draws a frame at songTime 0, whose snow pass switches blending on as in a running show. Every
+// call puts the pools back to their start state. False, with the reason, when there is no context.
 bool openShowHarness(std::string* reason = nullptr);
 Frame readFrame();
 // Sets the clock as an idle tick leaves it, draws one frame as the display callback does and reads it.
 Frame drawShowFrame(float songTime, float frameDelta);
-// Runs the show at `rate` steps a second from step `from` to step `to` (songTime = step / rate), and
-// calls look(songTime, frame) at the steps `wanted` names; the other frames are drawn with rasterisation
-// cut to one pixel, so every step of the show runs but the pictures cost nothing.
-void runShow(int from, int to, int rate, const std::function<bool(int)>& wanted,
-             const std::function<void(float, const Frame&)>& look);
-// The largest difference over R, G and B between a frame pixel and a colour, or another pixel.
-double colourDistance(const unsigned char* pixel, const double rgb[3]);
-int colourDistance(const unsigned char* pixel, const unsigned char* other);
 // Saves a frame that failed a check beside the test binaries, for looking at.
 void keepFrame(const Frame& frame, const std::string& name);
 
-// A quad as GL feedback gives it back: two triangles, vertices (0, 1, 3) and (1, 2, 3) of the four, in
-// window coordinates (y up), with their colour after lighting and their texture coordinates.
+// A quad as GL feedback gives it back: triangles (0, 1, 3) and (1, 2, 3) of its corners, in window
+// coordinates (y up), with the colour after lighting and the texture coordinates.
 struct FeedbackVertex {
     float x, y, z, color[4], texture[4];
 };

@@ -1,4 +1,4 @@
-// plix-capture end to end: repeatable frames, frames equal to the in-process render, sound that lines up
+// plix-capture end to end: frames equal to the in-process render, sound equal to libopenmpt's and lined up
 // with the frames, the video's length, and the failures it must report without leaving output behind.
 #include "tests/support.h"
 
@@ -25,19 +25,16 @@ namespace {
 
 const std::string capture = PLIX_BINARY_DIR "/capture/plix-capture";
 
+std::string readFile(const fs::path& path) {
+    const std::vector<unsigned char> bytes = fileBytes(path.string());
+    return {bytes.begin(), bytes.end()};
+}
+
+// Runs plix-capture with the given arguments, and an environment prefix such as "PATH=/x".
 struct CaptureRun {
     int status;
     std::string err;
 };
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs plix-capture with the given arguments, and an environment prefix such as "PATH=/x".
 CaptureRun runCapture(const std::string& args, const std::string& env = "") {
     const fs::path err = fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
     const std::string command = env + " " + capture + " " + args + " 2> " + err.string();
@@ -47,41 +44,10 @@ CaptureRun runCapture(const std::string& args, const std::string& env = "") {
     return run;
 }
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        char pattern[] = "/tmp/plix-capture-XXXXXX";
-        path = mkdtemp(pattern);
-    }
+struct TempDir { // a fresh folder, removed with all it holds at the end of the test
+    fs::path path = mkdtemp((fs::temp_directory_path() / "plix-capture-XXXXXX").string().data());
     ~TempDir() { fs::remove_all(path); }
 };
-
-// The 16-bit stereo samples of a WAV file written by the capture, after its 44-byte header.
-std::vector<int16_t> wavSamples(const fs::path& file, uint32_t& declaredBytes) {
-    const std::string bytes = readFile(file);
-    std::vector<int16_t> samples;
-    if (bytes.size() < 44)
-        return samples;
-    std::memcpy(&declaredBytes, bytes.data() + 40, 4);
-    samples.resize((bytes.size() - 44) / 2);
-    std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
-    return samples;
-}
-
-TEST(Capture, SameCommandGivesByteIdenticalFramesAndSound) {
-    TempDir dir;
-    const std::string span = "--from 2.5 --to 2.55 --size 160x120 --frames ";
-    ASSERT_EQ(runCapture(span + (dir.path / "a").string()).status, 0);
-    ASSERT_EQ(runCapture(span + (dir.path / "b").string()).status, 0);
-    int files = 0;
-    for (const auto& entry : fs::directory_iterator(dir.path / "a")) {
-        const fs::path twin = dir.path / "b" / entry.path().filename();
-        EXPECT_EQ(readFile(entry.path()), readFile(twin)) << entry.path().filename();
-        files++;
-    }
-    EXPECT_EQ(files, 4); // frames 150, 151 and 152 and the WAV
-    EXPECT_TRUE(fs::exists(dir.path / "a" / "frame_000152.png"));
-}
 
 // The frame equals what the render harness draws after the same sequence of clock steps, and its sound
 // is exactly libopenmpt's own render of the module over the frame's 800 samples.
@@ -109,24 +75,23 @@ TEST(Capture, FramesMatchTheHarnessAndSoundMatchesLibopenmpt) {
                     captured.rgba[(size_t(y) * captured.width + x) * 4 + c] >> 8 != frame.at(x, y)[c];
     EXPECT_EQ(differing, 0);
 
+    // The WAV's 16-bit stereo samples after its 44-byte header, whose data size says as much.
+    const std::string wav = readFile(dir.path / "f" / "audio.wav");
+    const size_t samplesPerFrame = 48000 / rate, bytes = (last - first + 1) * samplesPerFrame * 4;
+    ASSERT_EQ(wav.size(), 44 + bytes);
     uint32_t declared = 0;
-    const std::vector<int16_t> sound = wavSamples(dir.path / "f" / "audio.wav", declared);
-    const size_t samplesPerFrame = 48000 / rate;
-    ASSERT_EQ(sound.size(), (last - first + 1) * samplesPerFrame * 2);
-    EXPECT_EQ(declared, sound.size() * 2);
-
+    std::memcpy(&declared, wav.data() + 40, 4);
+    EXPECT_EQ(declared, bytes);
+    std::vector<int16_t> sound(bytes / 2), expected(bytes / 2), skipped(first * samplesPerFrame * 2);
+    std::memcpy(sound.data(), wav.data() + 44, bytes);
     const std::string module = readFile(PLIX_SOURCE_DIR "/data/boo.oxm");
     std::ostringstream log;
     openmpt::module song(module.data(), module.size(), log, {{"dither", "0"}});
     song.set_repeat_count(-1);
-    std::vector<int16_t> skipped(first * samplesPerFrame * 2), expected(sound.size());
     song.read_interleaved_stereo(48000, first * samplesPerFrame, skipped.data());
     song.read_interleaved_stereo(48000, expected.size() / 2, expected.data());
     EXPECT_EQ(sound, expected);
-    bool audible = false;
-    for (int16_t s : sound)
-        audible = audible || s != 0;
-    EXPECT_TRUE(audible);
+    EXPECT_NE(sound, std::vector<int16_t>(sound.size())) << "silent";
 }
 
 TEST(Capture, VideoHasTheFramesAndDurationAskedFor) {
@@ -135,7 +100,8 @@ TEST(Capture, VideoHasTheFramesAndDurationAskedFor) {
     const CaptureRun run = runCapture("--from 10 --to 11 --rate 30 --size 160x120 -o " + video.string());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("frames"), std::string::npos); // the progress line
-    EXPECT_FALSE(fs::exists(video.string() + ".partial"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1)
+        << "work left behind";
     const fs::path probe = dir.path / "probe.txt";
     const std::string command =
         "ffprobe -v error -count_frames -show_entries stream=codec_type,nb_read_frames,"
@@ -143,11 +109,9 @@ TEST(Capture, VideoHasTheFramesAndDurationAskedFor) {
         video.string() + " > " + probe.string();
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string info = readFile(probe);
-    EXPECT_NE(info.find("codec_type=video"), std::string::npos) << info;
-    EXPECT_NE(info.find("codec_type=audio"), std::string::npos) << info;
-    EXPECT_NE(info.find("width=160"), std::string::npos) << info;
-    EXPECT_NE(info.find("height=120"), std::string::npos) << info;
-    EXPECT_NE(info.find("nb_read_frames=30"), std::string::npos) << info;
+    for (const char* wanted :
+         {"codec_type=video", "codec_type=audio", "width=160", "height=120", "nb_read_frames=30"})
+        EXPECT_NE(info.find(wanted), std::string::npos) << wanted << " in " << info;
     const size_t at = info.find("duration=");
     ASSERT_NE(at, std::string::npos);
     EXPECT_NEAR(std::atof(info.c_str() + at + 9), 1.0, 0.05) << info;

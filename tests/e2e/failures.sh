@@ -1,24 +1,19 @@
 #!/usr/bin/env bash
 # Ways the show fails or is stopped: no sound device gives -2 and a table without the song -3, both with
-# the window made and no frame drawn; a table without pictures reports all nine in order and the show
-# runs untextured; SIGTERM ends it as it ends any program.
+# the window made and no frame drawn; without pictures all nine are reported in order and the show runs
+# untextured; SIGTERM ends it as it ends any program.
 source "$(dirname "$0")/lib.sh"
 start_xvfb
-
 start_plix "$PLIX" SDL_AUDIODRIVER=nonexistent
 wait_exit 20
-[[ $status -eq 254 ]] || fail "no sound device: status $status, expected 254"
-[[ $(cat "$work/stdout") == "Error upon sound initialization" ]] || fail "no sound device: the message"
+[[ $status -eq 254 && $(cat "$work/stdout") == "Error upon sound initialization" ]] || fail "no sound device"
 [[ $(events window-end) -eq 1 && $(events swap) -eq 0 && $(events module-begin) -eq 0 ]] ||
     fail "no sound device: the window, a frame or the song"
-
 start_plix "$PLIX_NOSONG"
 wait_exit 20
-[[ $status -eq 253 ]] || fail "no song: status $status, expected 253"
-[[ $(cat "$work/stdout") == "Error loading song" ]] || fail "no song: the message"
+[[ $status -eq 253 && $(cat "$work/stdout") == "Error loading song" ]] || fail "no song"
 [[ $(events window-end) -eq 1 && $(events audio-end) -eq 1 && $(events swap) -eq 0 ]] ||
     fail "no song: the window, the audio device or a frame"
-
 start_plix "$PLIX_NOPICTURES"
 wait_frame
 sleep 0.5

@@ -38,11 +38,9 @@ start_xvfb() {
     export DISPLAY=:$(head -1 "$work/display")
 }
 
-# A PulseAudio server of our own with one null sink: its socket, state and runtime folders are under
-# $work, it uses no D-Bus and never exits on idle. Only clients given $pulse_env reach it, so a server
-# the user runs is never touched. Unless told "idle", it records the sink's monitor to $heard; the
-# recorder's short latency keeps the sink from rendering two seconds ahead, which would hold a new stream
-# back as long.
+# A PulseAudio server of our own with a null sink, its folders under $work, no D-Bus, no exit on idle;
+# only clients given $pulse_env reach it, never a server the user runs. Unless told "idle", it records
+# the sink's monitor to $heard, whose short latency keeps a new stream from waiting for the idle sink.
 start_pulse() {
     local dir=$work/pulse
     mkdir -p "$dir"
@@ -78,8 +76,7 @@ stop_pulse() {
 
 # start_plix PROGRAM [VAR=VALUE...] [-- ARGUMENT...]: runs it in the background with the watch library.
 start_plix() {
-    local program=$1 vars=()
-    shift
+    local program=$1 vars=() && shift
     while [[ $# -gt 0 && $1 != -- ]]; do
         vars+=("$1")
         shift
@@ -111,8 +108,7 @@ wait_exit() {
     plix_pid=
 }
 
-# clock_runs SKIP: the frames' clock readings after the first SKIP ones advance at the pace of the wall
-# clock; otherwise it says why and fails.
+# clock_runs SKIP: the frames' clock readings after the first SKIP keep the wall clock's pace, or say why.
 clock_runs() {
     grep '^clock ' "$work/watch" | tail -n +$(($1 + 1)) | awk '
         NR == 1 { s0 = $2; t0 = $3 } { s = $2; t = $3 }

@@ -14,6 +14,10 @@
 #include <libopenmpt/libopenmpt.h>
 #include <unistd.h>
 
+// The function this library stands in front of, of the same type.
+#define REAL(function)                                                                                       \
+    static const auto real = reinterpret_cast<decltype(&function)>(dlsym(RTLD_NEXT, #function))
+
 namespace {
 
 int logFd = -2;
@@ -30,16 +34,10 @@ void note(const char* event) {
         const char* path = std::getenv("PLIX_WATCH_LOG");
         logFd = path ? open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
     }
-    if (logFd < 0)
-        return;
     char line[128];
-    int n = std::snprintf(line, sizeof line, "%s %lld\n", event, now());
-    if (write(logFd, line, n) != n)
+    const int n = std::snprintf(line, sizeof line, "%s %lld\n", event, now());
+    if (logFd >= 0 && write(logFd, line, size_t(n)) != n)
         logFd = -1;
-}
-
-template <typename F> F next(const char* name) {
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
 } // namespace
@@ -47,22 +45,21 @@ template <typename F> F next(const char* name) {
 extern "C" {
 
 int glutCreateWindow(const char* title) {
-    static auto real = next<int (*)(const char*)>("glutCreateWindow");
+    static const auto real = reinterpret_cast<int (*)(const char*)>(dlsym(RTLD_NEXT, "glutCreateWindow"));
     note("window-begin");
-    int id = real(title);
+    const int id = real(title);
     note("window-end");
     return id;
 }
 
 void glutSwapBuffers() {
-    static auto real = next<void (*)()>("glutSwapBuffers");
+    static const auto real = reinterpret_cast<void (*)()>(dlsym(RTLD_NEXT, "glutSwapBuffers"));
     static std::atomic<int> swaps;
     real();
-    // The first few frames are enough to see that drawing began.
-    if (swaps++ < 3)
+    if (swaps++ < 3) // the first few frames are enough to see that drawing began
         note("swap");
     // The songTime of the frame just presented (plix exports it), to see the frames follow the clock.
-    static auto* clock = reinterpret_cast<const float*>(dlsym(RTLD_DEFAULT, "songTime"));
+    static const auto* clock = reinterpret_cast<const float*>(dlsym(RTLD_DEFAULT, "songTime"));
     static long long lastClock;
     if (clock && now() - lastClock >= 100000000) {
         lastClock = now();
@@ -75,69 +72,58 @@ void glutSwapBuffers() {
 // The camera's eye (x and z; y never moves), noted when a frame places it somewhere new.
 void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz, GLdouble ux,
                GLdouble uy, GLdouble uz) {
-    static auto real = next<void (*)(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble,
-                                     GLdouble, GLdouble)>("gluLookAt");
+    REAL(gluLookAt);
     static double lastX = -1e9, lastZ = -1e9;
     if (ex != lastX || ez != lastZ) {
         char event[64];
         std::snprintf(event, sizeof event, "eye %g %g", ex, ez);
         note(event);
-        lastX = ex;
-        lastZ = ez;
+        lastX = ex, lastZ = ez;
     }
     real(ex, ey, ez, cx, cy, cz, ux, uy, uz);
 }
 
 void glShadeModel(GLenum mode) {
-    static auto real = next<void (*)(GLenum)>("glShadeModel");
+    REAL(glShadeModel);
     real(mode);
-    note(mode == GL_FLAT ? "shade flat" : mode == GL_SMOOTH ? "shade smooth" : "shade other");
+    note(mode == GL_FLAT ? "shade flat" : "shade smooth");
 }
 
 void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border,
                   GLenum format, GLenum type, const void* pixels) {
-    static auto real =
-        next<void (*)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*)>(
-            "glTexImage2D");
+    REAL(glTexImage2D);
     real(target, level, internal, w, h, border, format, type, pixels);
     note("texture");
 }
 
 int SDL_InitSubSystem(Uint32 flags) {
-    static auto real = next<int (*)(Uint32)>("SDL_InitSubSystem");
+    REAL(SDL_InitSubSystem);
     note("audio-begin");
     return real(flags);
 }
 
 SDL_AudioDeviceID SDL_OpenAudioDevice(const char* device, int capture, const SDL_AudioSpec* want,
                                       SDL_AudioSpec* have, int changes) {
-    static auto real =
-        next<SDL_AudioDeviceID (*)(const char*, int, const SDL_AudioSpec*, SDL_AudioSpec*, int)>(
-            "SDL_OpenAudioDevice");
-    SDL_AudioDeviceID id = real(device, capture, want, have, changes);
+    REAL(SDL_OpenAudioDevice);
+    const SDL_AudioDeviceID id = real(device, capture, want, have, changes);
     note(id ? "audio-end" : "audio-failed");
     return id;
 }
 
-openmpt_module* openmpt_module_create2(openmpt_stream_callbacks callbacks, void* stream,
-                                       openmpt_log_func logfunc, void* loguser, openmpt_error_func errfunc,
-                                       void* erruser, int* error, const char** message,
-                                       const openmpt_module_initial_ctl* ctls) {
-    static auto real =
-        next<openmpt_module* (*)(openmpt_stream_callbacks, void*, openmpt_log_func, void*, openmpt_error_func,
-                                 void*, int*, const char**, const openmpt_module_initial_ctl*)>(
-            "openmpt_module_create2");
-    note("module-begin");
-    openmpt_module* module =
-        real(callbacks, stream, logfunc, loguser, errfunc, erruser, error, message, ctls);
-    note(module ? "module-end" : "module-failed");
-    return module;
-}
-
 void SDL_CloseAudioDevice(SDL_AudioDeviceID id) {
-    static auto real = next<void (*)(SDL_AudioDeviceID)>("SDL_CloseAudioDevice");
+    REAL(SDL_CloseAudioDevice);
     real(id);
     note("audio-closed");
+}
+
+openmpt_module* openmpt_module_create2(openmpt_stream_callbacks callbacks, void* stream, openmpt_log_func log,
+                                       void* logUser, openmpt_error_func error, void* errorUser, int* code,
+                                       const char** message, const openmpt_module_initial_ctl* ctls) {
+    REAL(openmpt_module_create2);
+    note("module-begin");
+    openmpt_module* module = real(callbacks, stream, log, logUser, error, errorUser, code, message, ctls);
+    note(module ? "module-end" : "module-failed");
+    return module;
 }
 
 } // extern "C"

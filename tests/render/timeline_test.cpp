@@ -63,7 +63,8 @@ int wrongPixels(float time, const std::function<void(int, int, double*)>& expect
         for (int x = 0; x < 640; x++) {
             double want[3];
             expected(x, y, want);
-            wrong += !credits[y][x] && colourDistance(f.at(x, y), want) > 2.0;
+            for (int c = 0; c < 3; c++)
+                wrong += !credits[y][x] && std::fabs(f.at(x, y)[c] - want[c]) > 2.0;
         }
     if (wrong)
         keepFrame(f, "timeline-" + std::to_string(int(time * 100)));
@@ -73,8 +74,8 @@ int wrongPixels(float time, const std::function<void(int, int, double*)>& expect
 } // namespace
 
 TEST_F(Timeline, EachTimeFallsInItsWindow) {
-    // Quads drawn before the credits: picture and 100 flakes, 500 sparks and a picture, the bus scene's 10,
-    // the closing picture. The opening window alone leaves the flakes where they were.
+    // Quads drawn before the credits, which end every frame: picture and 100 flakes, 500 sparks and a
+    // picture, the bus scene's 10, the closing picture. The opening window alone leaves the flakes alone.
     const struct {
         float time;
         size_t quads;
@@ -86,28 +87,29 @@ TEST_F(Timeline, EachTimeFallsInItsWindow) {
         openShowHarness();
         songTime = c.time;
         frameDelta = 0.5f;
-        const size_t credits = captureTriangles(drawCredits).size();
+        glCullFace(GL_BACK);
+        const auto credits = captureTriangles(drawCredits);
         const float flake = snowPool[3].position[0] + snowPool[3].life;
-        EXPECT_EQ((captureTriangles(drawShow).size() - credits) / 6, c.quads) << "at " << c.time << " s";
+        const auto frame = captureTriangles(drawShow);
+        ASSERT_EQ((frame.size() - credits.size()) / 6, c.quads) << "at " << c.time << " s";
+        EXPECT_EQ(std::memcmp(&frame[frame.size() - credits.size()], credits.data(),
+                              credits.size() * sizeof(FeedbackVertex)),
+                  0)
+            << "the frame at " << c.time << " s does not end with the credits";
         EXPECT_EQ(snowPool[3].position[0] + snowPool[3].life != flake, c.flakesMove)
             << "at " << c.time << " s";
     }
 }
 
 TEST_F(Timeline, PicturesFillTheWindowStretched) {
-    const struct {
-        const char* name;
-        float time;
-    } cases[] = {{"data/HeatTube.png", 0.0f},
-                 {"data/LagerFeuer.png", 25.0f},
-                 {"data/TheEnd.png", 82.0f},
-                 {"data/TheEnd.png", 1000.0f}};
-    for (const auto& c : cases) {
-        Image* picture = decodePng(c.name);
+    for (const auto& [name, time] : {std::pair{"data/HeatTube.png", 0.0f},
+                                     {"data/LagerFeuer.png", 25.0f},
+                                     {"data/TheEnd.png", 82.0f},
+                                     {"data/TheEnd.png", 1000.0f}}) {
+        Image* picture = decodePng(name);
         ASSERT_NE(picture, nullptr);
-        EXPECT_EQ(wrongPixels(c.time, [&](int x, int y, double* want) { pictureAt(*picture, x, y, want); }),
-                  0)
-            << c.name << " at " << c.time << " s";
+        EXPECT_EQ(wrongPixels(time, [&](int x, int y, double* want) { pictureAt(*picture, x, y, want); }), 0)
+            << name << " at " << time << " s";
         freeImage(picture);
     }
 }
@@ -125,11 +127,10 @@ TEST_F(Timeline, PictureWhoseTextureFailedIsAPlainWhiteQuad) {
 
 TEST_F(Timeline, TextureTheGlRefusesIsReportedAndNoNameKept) {
     // A bound pixel-unpack buffer far smaller than the picture makes the upload an invalid operation.
-    GLuint buffer = 0;
+    GLuint buffer = 0, name = 0;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
     glBufferData(GL_PIXEL_UNPACK_BUFFER, 16, nullptr, GL_STATIC_DRAW);
-    GLuint name = 0;
     testing::internal::CaptureStdout();
     loadTexture(&name, "data/Fire.png");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "util: ERROR loading data/Fire.png\n");
@@ -137,12 +138,9 @@ TEST_F(Timeline, TextureTheGlRefusesIsReportedAndNoNameKept) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
     glDeleteBuffers(1, &buffer);
-    EXPECT_EQ(name, 0u);
-    EXPECT_EQ(bound, 0) << "the refused texture's name was not deleted";
-    // An error some earlier call left behind does not fail the next picture.
-    glEnable(GL_TEXTURE_BINDING_2D);
+    EXPECT_TRUE(name == 0 && bound == 0) << "the refused texture's name was kept";
+    glEnable(GL_TEXTURE_BINDING_2D); // an error left by earlier code does not fail the next picture
     loadTexture(&name, "data/Fire.png");
-    EXPECT_NE(name, 0u);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_TRUE(name != 0 && glGetError() == GL_NO_ERROR);
     glDeleteTextures(1, &name);
 }

@@ -89,8 +89,8 @@ TEST(SoundFiles, SongsLoadThroughTheCallbacksAndEveryStreamIsClosed) {
     EXPECT_EQ(served.closes, 1) << "there was no stream to close";
     EXPECT_EQ(soundLoadSong(nullptr), nullptr);
     serve("junk", std::vector<unsigned char>(5000, 0x5a));
-    EXPECT_EQ(soundLoadSong("junk"), nullptr);
-    EXPECT_EQ(served.closes, 1) << "a stream that held no module is closed all the same";
+    EXPECT_TRUE(soundLoadSong("junk") == nullptr && served.closes == 1)
+        << "a stream without a module is closed";
 }
 
 TEST(SoundFiles, StreamAdaptersReportSeeksThatMissTheTarget) {
@@ -99,14 +99,14 @@ TEST(SoundFiles, StreamAdaptersReportSeeksThatMissTheTarget) {
     const struct {
         int64_t offset;
         int whence, result, position;
-    } seeks[] = {{100, OPENMPT_STREAM_SEEK_SET, 0, 100},
-                 {40, OPENMPT_STREAM_SEEK_SET, 0, 40},
-                 {101, OPENMPT_STREAM_SEEK_SET, -1, 40},
-                 {-41, OPENMPT_STREAM_SEEK_CUR, -1, 40},
-                 {int64_t{1} << 32, OPENMPT_STREAM_SEEK_SET, -1, 40},
-                 {-10, OPENMPT_STREAM_SEEK_END, 0, 90},
-                 {1, OPENMPT_STREAM_SEEK_END, -1, 90},
-                 {-90, OPENMPT_STREAM_SEEK_CUR, 0, 0}};
+    } seeks[] = {
+        // clang-format off
+        {100, OPENMPT_STREAM_SEEK_SET, 0, 100}, {40, OPENMPT_STREAM_SEEK_SET, 0, 40},
+        {101, OPENMPT_STREAM_SEEK_SET, -1, 40}, {-41, OPENMPT_STREAM_SEEK_CUR, -1, 40},
+        {int64_t{1} << 32, OPENMPT_STREAM_SEEK_SET, -1, 40}, {-10, OPENMPT_STREAM_SEEK_END, 0, 90},
+        {1, OPENMPT_STREAM_SEEK_END, -1, 90}, {-90, OPENMPT_STREAM_SEEK_CUR, 0, 0},
+        // clang-format on
+    };
     for (const auto& s : seeks) {
         EXPECT_EQ(soundStreamSeek(h, s.offset, s.whence), s.result) << s.offset << " from " << s.whence;
         EXPECT_EQ(soundStreamTell(h), s.position) << s.offset << " from " << s.whence;
@@ -115,13 +115,6 @@ TEST(SoundFiles, StreamAdaptersReportSeeksThatMissTheTarget) {
     EXPECT_EQ(soundStreamRead(h, buffer, sizeof buffer), 100u);
     EXPECT_EQ(soundStreamRead(h, buffer, sizeof buffer), 0u);
     delete static_cast<AssetStream*>(h);
-}
-
-TEST(SoundDevice, AnUnknownDriverFailsAndNoSilentOneStandsIn) {
-    setenv("SDL_AUDIODRIVER", "nonexistent", 1);
-    EXPECT_EQ(soundInit(44100), 0);
-    EXPECT_EQ(soundInit(44100), 0);
-    soundClose();
 }
 
 TEST(SoundDevice, TimeFollowsTheWallClockAcrossRepeatsAndStartsAgainAtZero) {

@@ -1,6 +1,5 @@
-// OIA meshes: reading (refusals in their order with their messages, counts, strides and the bytes as
-// stored, short and missing files) and drawing (the two slots, and normals as lines of their length).
-#include "tests/support.h"
+// Reading OIA mesh files: refusals in their order with their messages, counts, strides and the bytes as
+// stored, short and missing files.
 #include "util/oia.h"
 
 #include <cstdio>
@@ -89,52 +88,4 @@ TEST(OiaFiles, CountsStridesAndTheVertexBytesAsStored) {
             free(mesh->vertices);
             free(mesh);
         }
-}
-
-TEST(OiaDrawing, SlotsDrawRedAndInTheCurrentColourAndNormalsAreLines) {
-    ASSERT_TRUE(openShowHarness());
-    for (GLenum cap : {GL_DEPTH_TEST, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_LIGHTING})
-        glDisable(cap);
-    for (GLenum mode : {GL_PROJECTION, GL_MODELVIEW}) {
-        glMatrixMode(mode);
-        glLoadIdentity();
-    }
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    // A triangle over the lower left quarter of the frame, and one normal 200 pixels long to the right
-    // from pixel (20, 40).
-    Mesh* triangle = mesh(6, {0, 0, 1, -1, -1, 0, 0, 0, 1, 0, -1, 0, 0, 0, 1, -1, 0, 0}, 24);
-    Mesh* normal = mesh(6, {200 / 320.0f, 0, 0, 20.5f / 320 - 1, 1 - 40.5f / 240, 0}, 24);
-    Mesh* textured = mesh(14, {0.5f, 0, 0, 0.5f, 0, -0.5f, 0.2f, 0}, 32);
-    ASSERT_TRUE(triangle && normal && textured);
-    glColor4f(0, 0, 1, 1);
-    redMesh = plainMesh = nullptr;
-    drawRedMesh(); // empty slots draw nothing
-    drawPlainMesh();
-    EXPECT_EQ(readFrame().at(100, 400)[2], 0);
-    redMesh = triangle;
-    drawRedMesh();
-    const Frame red = readFrame();
-    EXPECT_TRUE(red.at(100, 400)[0] == 255 && red.at(100, 400)[2] == 0 && red.at(300, 300)[0] == 0);
-    glColor4f(0, 1, 0, 1);
-    plainMesh = triangle;
-    drawPlainMesh();
-    EXPECT_EQ(readFrame().at(100, 400)[1], 255);
-    redMesh = plainMesh = nullptr;
-
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_LIGHTING);
-    drawNormals(normal);
-    drawNormals(textured); // only N3F_V3F meshes have normals to draw
-    const Frame f = readFrame();
-    for (int x : {22, 120, 217})
-        EXPECT_TRUE(std::abs(f.at(x, 40)[0] - 178.5) < 1 && std::abs(f.at(x, 40)[1] - 76.5) < 1)
-            << "no line at " << x;
-    EXPECT_EQ(f.at(17, 40)[0] + f.at(223, 40)[0] + f.at(320, 240)[0] + f.at(400, 240)[0], 0);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    glDisable(GL_LIGHTING);
-    for (Mesh* m : {triangle, normal, textured}) {
-        free(m->vertices);
-        free(m);
-    }
 }

@@ -1,0 +1,115 @@
+// The generated data: the generator reproduces the committed files byte for byte; the pictures have the
+// forms and the transparency the scenes rely on, and decode as an independent reader reads them; the module
+// has its fixed XM form, Vorbis samples that libopenmpt plays for the song's whole length without clipping.
+#include "tests/support.h"
+#include "tools/assetgen/music/music.h"
+#include "tools/assetgen/pictures/pictures.h"
+#include "util/png.h"
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <libopenmpt/libopenmpt.h>
+#include <png.h>
+#include <unistd.h>
+
+namespace {
+
+std::vector<unsigned char> dataFile(const std::string& name) {
+    return fileBytes(std::string(PLIX_SOURCE_DIR) + "/data/" + name);
+}
+
+PngPicture picture(const std::string& name) {
+    PngPicture p;
+    EXPECT_TRUE(readPngPicture(dataFile(name), p)) << name;
+    return p;
+}
+
+// The pixels of the rectangle [x0, x1) x [y0, y1) whose alpha is exactly a.
+int alphaCount(const PngPicture& p, int x0, int y0, int x1, int y1, double a) {
+    int n = 0;
+    for (int y = y0; y < y1; y++)
+        for (int x = x0; x < x1; x++)
+            n += p.at(x, y, 3) == a;
+    return n;
+}
+
+const std::vector<std::string> pictures = {"HeatTube.png", "Flocke.png",    "LagerFeuer.png",
+                                           "Fire.png",     "Back.png",      "Bus.png",
+                                           "People.png",   "SouthPark.png", "TheEnd.png"};
+
+} // namespace
+
+TEST(Data, TheGeneratorReproducesTheCommittedFiles) {
+    const auto dir = std::filesystem::temp_directory_path() / ("plix-data-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    ASSERT_TRUE(writePictures(dir.string()) && writeMusic(dir.string()));
+    std::vector<std::string> names = pictures;
+    names.push_back("boo.oxm");
+    for (const std::string& name : names)
+        EXPECT_TRUE(fileBytes((dir / name).string()) == dataFile(name))
+            << name << ": regenerate data/ with assetgen";
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Data, PicturesHaveTheirFormsAndTransparency) {
+    const int forms[][3] = {{512, PNG_COLOR_TYPE_RGB_ALPHA, 8}, {64, PNG_COLOR_TYPE_PALETTE, 1},
+                            {512, PNG_COLOR_TYPE_RGB_ALPHA, 8}, {64, PNG_COLOR_TYPE_RGB_ALPHA, 16},
+                            {512, PNG_COLOR_TYPE_RGB_ALPHA, 8}, {512, PNG_COLOR_TYPE_RGB_ALPHA, 16},
+                            {512, PNG_COLOR_TYPE_RGB_ALPHA, 8}, {512, PNG_COLOR_TYPE_RGB_ALPHA, 8},
+                            {512, PNG_COLOR_TYPE_RGB, 16}};
+    for (size_t i = 0; i < pictures.size(); i++) {
+        const PngPicture p = picture(pictures[i]);
+        EXPECT_TRUE(p.width == forms[i][0] && p.height == forms[i][0] && p.colorType == forms[i][1] &&
+                    p.bitDepth == forms[i][2] && p.interlace == PNG_INTERLACE_NONE)
+            << pictures[i];
+        EXPECT_EQ(p.hasTrns, p.colorType == PNG_COLOR_TYPE_PALETTE) << pictures[i];
+        // The show's decoder gives the high byte of each sample as this reader widens it, top row first.
+        Image* image = decodePng(("data/" + pictures[i]).c_str());
+        ASSERT_TRUE(image && image->width * image->height * 4 == p.rgba.size()) << pictures[i];
+        for (size_t k = 0; k < p.rgba.size(); k++)
+            ASSERT_EQ(image->pixels[k], p.rgba[k] >> 8) << pictures[i] << " sample " << k;
+        freeImage(image);
+    }
+    // The campfire: clear sky above row 217, the crowd's ragged band, opaque from row 304.
+    const PngPicture camp = picture("LagerFeuer.png");
+    EXPECT_EQ(alphaCount(camp, 0, 0, 512, 217, 0.0), 512 * 217);
+    EXPECT_EQ(alphaCount(camp, 0, 304, 512, 512, 1.0), 512 * 208);
+    EXPECT_GT(alphaCount(camp, 0, 217, 512, 304, 0.0), 5000);
+    // The spark: most opaque in the middle, nearly clear in the corners, nowhere fully either.
+    const PngPicture spark = picture("Fire.png");
+    EXPECT_NEAR(spark.at(32, 32, 3), 0.95, 0.03);
+    EXPECT_TRUE(spark.at(0, 0, 3) < 0.03 && spark.at(63, 63, 3) < 0.03);
+    EXPECT_EQ(alphaCount(spark, 0, 0, 64, 64, 0.0) + alphaCount(spark, 0, 0, 64, 64, 1.0), 0);
+    // The font: nothing below the sixth row of cells.
+    EXPECT_EQ(alphaCount(picture("SouthPark.png"), 0, 192, 512, 512, 0.0), 512 * 320);
+}
+
+TEST(Data, TheModuleIsAnXmOfVorbisSamplesThatSoundsWithoutClipping) {
+    const std::vector<unsigned char> song = dataFile("boo.oxm");
+    EXPECT_EQ(std::memcmp(song.data(),
+                          "Extended Module:                     \x1a"
+                          "FastTracker v2.00",
+                          55),
+              0);
+    const int header[][2] = {{58, 0x0104}, {64, 10}, {66, 0}, {68, 8},  {70, 8},
+                             {72, 6},      {74, 1},  {76, 6}, {78, 111}};
+    for (const auto& [at, value] : header)
+        EXPECT_EQ(song[size_t(at)] | song[size_t(at) + 1] << 8, value) << "header offset " << at;
+    openmpt_module* mod = openmpt_module_create_from_memory2(song.data(), song.size(), nullptr, nullptr,
+                                                             nullptr, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(mod, nullptr);
+    const char* type = openmpt_module_get_metadata(mod, "type");
+    EXPECT_STREQ(type, "oxm") << "a plain \"xm\" means the samples were read as raw PCM";
+    openmpt_free_string(type);
+    // 10 orders of 64 rows at 6 ticks a row and 111 BPM: no jump, break or tempo change shortens it.
+    EXPECT_NEAR(openmpt_module_get_duration_seconds(mod), 640 * 6 * 2.5 / 111, 0.01);
+    float buffer[2 * 512], peak = 0;
+    for (size_t n; (n = openmpt_module_read_interleaved_float_stereo(mod, 44100, 512, buffer)) > 0;)
+        for (size_t i = 0; i < 2 * n; i++)
+            peak = std::fmax(peak, std::fabs(buffer[i]));
+    openmpt_module_destroy(mod);
+    EXPECT_GT(peak, 0.3f) << "the music is (nearly) silent";
+    EXPECT_LT(peak, 1.0f) << "the music clips";
+}
