@@ -75,12 +75,14 @@ std::map<std::string, double> runOnce(const char* plix, const char* watch, const
     std::map<std::string, double> first;
     for (int i = 0; i < 400 && !first.count("swap"); ++i) {
         usleep(25000);
+        // Each line is an event's name, perhaps some values, and the time last.
         std::ifstream in(log);
-        std::string name;
-        long long t;
-        while (in >> name >> t)
+        for (std::string line; std::getline(in, line);) {
+            const std::string name = line.substr(0, line.find(' '));
+            const long long t = std::atoll(line.c_str() + line.rfind(' ') + 1);
             if (!first.count(name))
                 first[name] = (t - start) / 1e6;
+        }
     }
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
@@ -141,6 +143,10 @@ int main(int argc, char** argv) {
     std::remove(log.c_str());
     kill(xvfb, SIGTERM);
     waitpid(xvfb, nullptr, 0);
+    if (values[0].empty()) {
+        std::fprintf(stderr, "startup_bench: no run presented a frame\n");
+        return 1;
+    }
     std::printf("median of %zu runs (ms), %d texture uploads in the last run:\n", values[0].size(), textures);
     for (size_t p = 0; p < std::size(parts); ++p)
         std::printf("  %-40s %8.1f\n", parts[p][0], median(values[p]));

@@ -126,7 +126,8 @@ TEST_F(Scenes, BusSceneLayersBackdropFiguresSevenToZeroAndTheGrowingBusAndFigure
         EXPECT_NEAR(canvasY(quads[9]), 400.0f, 0.01);
         EXPECT_NEAR(quads[9].width() * 1.6f, 512.0f * zoom, 0.01) << "the bus at " << t;
     }
-    EXPECT_EQ(passengers[0].position[0], -50.0f) << "at exactly 5 s figure 0 has not started";
+    EXPECT_TRUE(passengers[0].position[0] == -50.0f && passengers[0].angle == 0.0f)
+        << "figure 0 started at 5 s";
     // Strictly after 5 s figure 0 walks: drawn at rest in its first walking frame, then moved.
     auto quads = captureQuads([&] { drawBusScene(5.0f + 1.0f / 60); });
     EXPECT_NEAR(canvasX(quads[8]), 462.0f, 0.01);

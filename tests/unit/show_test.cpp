@@ -103,8 +103,10 @@ TEST(Respawn, FlakesTakeFourAndSparksFiveValuesInFieldOrder) {
 
 TEST(UpdateSnow, MovesByTheStepFadesToZeroAndRespawnsOnlyBelowZeroLife) {
     fill(snowPool, flying(0.5f));
+    snowPool[1].color[3] = 0.05f;
     replay(0);
     tick(updateSnow, 0.5f); // life lands on 0: no respawn yet
+    EXPECT_EQ(snowPool[1].color[3], 0.0f) << "the fade stops at 0";
     EXPECT_TRUE(snowPool[0].life == 0.0f && snowPool[0].position[0] == 420.0f &&
                 snowPool[0].position[1] == 246.0f);
     EXPECT_FLOAT_EQ(snowPool[0].color[3], 0.25f - 0.16f * 0.5f);
