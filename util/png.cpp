@@ -47,6 +47,11 @@ bool readRows(Decode& d) {
     // errors stay libpng's warnings: a damaged ancillary chunk is dropped and the picture still decodes.
     png_set_chunk_malloc_max(d.png, 8 << 20);
     png_set_user_limits(d.png, maxWidth, maxRows);
+    // Chunks a texture does not need are skipped unread: an oversized one is only a warning, and libpng
+    // would otherwise allocate whatever length it claims before finding the data missing.
+    static const png_byte unused[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0pCAL\0sCAL";
+    png_set_keep_unknown_chunks(d.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    png_set_keep_unknown_chunks(d.png, PNG_HANDLE_CHUNK_NEVER, unused, int(sizeof unused / 5));
     png_set_read_fn(d.png, d.stream, readPngData);
     png_set_sig_bytes(d.png, 8);
     png_read_info(d.png, d.info);
