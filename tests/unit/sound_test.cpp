@@ -120,8 +120,7 @@ TEST(SoundFiles, StreamAdaptersReportSeeksThatMissTheTarget) {
 TEST(SoundDevice, TimeFollowsTheWallClockAcrossRepeatsAndStartsAgainAtZero) {
     Song* song = playShortSong("dummy");
     const int callbacks = served.calls;
-    // The dummy driver paces itself by sleeping, so a busy machine can slow it for a while: a pace off by
-    // more than 2 % in each of three 2 s windows is the layer's fault, not the neighbours'.
+    // The dummy driver sleeps, so a busy machine slows it a while: off by 2 % in three 2 s windows is ours.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     int backwards = 0, last = 0;
     double pace = 0.0;
@@ -161,7 +160,10 @@ TEST(SoundDevice, TheClockNeverRunsPastTheBufferLastHandedOver) {
 
         SDL_UnlockAudioDevice(2);
     }
-    EXPECT_GT(soundGetTime(song), 400) << "the clock did not go on";
+    const int held = soundGetTime(song); // a busy machine may take a while to show 100 ms more
+    for (auto start = std::chrono::steady_clock::now(); soundGetTime(song) < held + 100 && since(start) < 3;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GE(soundGetTime(song), held + 100) << "the clock did not go on";
     soundFreeSong(song);
     soundClose();
     EXPECT_LE(ran, 1024 / 44.1 + 1) << "ms the clock ran while the device was held";
