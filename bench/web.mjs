@@ -1,0 +1,54 @@
+// The browser front measured in headless Chromium (SwiftShader's WebGL, no GPU): the download, the time
+// from the viewer's click to the music and to the first frame on its clock, and the frames per second
+// drawn in each scene over the whole song. Prints what it measured; asserts nothing.
+//   node bench/web.mjs [PAGE_DIR]    (default out/web; npm ci in tools/browser first)
+import { readFileSync } from "node:fs";
+import { join } from "node:path";
+import { gzipSync } from "node:zlib";
+import { launchChromium, openPage, serve } from "../tools/browser/chromium.mjs";
+
+const folder = process.argv[2] || "out/web";
+let bytes = 0, gzipped = 0;
+for (const name of ["index.html", "plix.js", "plix.wasm"]) {
+  const body = readFileSync(join(folder, name));
+  bytes += body.length;
+  gzipped += gzipSync(body).length;
+}
+console.log(`download: ${(bytes / 1e6).toFixed(2)} MB (${(gzipped / 1e6).toFixed(2)} MB gzipped)`);
+
+const server = await serve(folder);
+const browser = await launchChromium();
+const page = await openPage(browser, server.site, () => {
+  // Every browser frame after the click, with the show's clock at that frame.
+  addEventListener("click", () => {
+    window.clicked = performance.now();
+    window.frames = [];
+    const watch = () => {
+      window.frames.push([performance.now(), Module._showTime()]);
+      requestAnimationFrame(watch);
+    };
+    requestAnimationFrame(watch);
+  }, true);
+});
+await page.waitForFunction(() => document.getElementById("notice").className === "waiting", { timeout: 60000 });
+await page.evaluate(() => {
+  const tell = Module.showState;
+  Module.showState = (state, message) => {
+    if (state === "playing") window.playing = performance.now();
+    tell(state, message);
+  };
+});
+await page.mouse.click(320, 240);
+await page.waitForFunction(() => Module._showTime() >= 87, { timeout: 200000, polling: 1000 });
+const { clicked, playing, frames } = await page.evaluate(() => ({ clicked, playing, frames }));
+await browser.close();
+server.close();
+
+const moving = frames.find(([, time]) => time > 0);
+console.log(`click to music playing: ${(playing - clicked).toFixed(0)} ms; ` +
+            `to the first frame on the music's clock: ${(moving[0] - clicked).toFixed(0)} ms`);
+for (const [name, from, to] of [["snowfall", 0, 25], ["campfire", 25, 50], ["bus", 50, 82], ["closing", 82, 87]]) {
+  const inside = frames.filter(([, time]) => time >= from && time < to);
+  const seconds = (inside.at(-1)[0] - inside[0][0]) / 1000;
+  console.log(`${name} (${from} to ${to} s): ${((inside.length - 1) / seconds).toFixed(1)} frames per second`);
+}
