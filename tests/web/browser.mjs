@@ -21,13 +21,13 @@ const rgb = (png) => execFileSync("convert", ["png:-", "-depth", "8", "rgb:-"], 
 async function frames() {
   const work = mkdtempSync(join(tmpdir(), "plix-frames-"));
   for (const time of [1, 10, 30, 40, 55, 60, 70, 85]) {
-    const dir = join(work, String(time));
+    const dir = join(work, String(time)), name = `frame_${String(time * 60).padStart(6, "0")}.png`;
     execFileSync(capture, ["-r", "60", "--from", time, "--to", time + 0.01, "--frames", dir].map(String));
     const page = await open(`?time=${time}&rate=60`);
     await page.waitForFunction(() => document.title === "plix ready", { timeout: 300000 });
     const mine = rgb(await page.screenshot({ clip: { x: 0, y: 0, width: 640, height: 480 } }));
     await page.close();
-    const theirs = rgb(readFileSync(join(dir, `frame_${String(time * 60).padStart(6, "0")}.png`)));
+    const theirs = rgb(readFileSync(join(dir, name)));
     const means = [0, 1, 2].map((c) => mine.reduce((sum, v, i) => (i % 3 === c ? sum + Math.abs(v - theirs[i]) : sum), 0)
                                        / (mine.length / 3));
     check(mine.length === theirs.length && means.every((m) => m <= 3),
@@ -36,8 +36,7 @@ async function frames() {
   rmSync(work, { recursive: true, force: true });
 }
 
-// SDL's node's buffers with their playback times, so that the test knows which second of music the
-// context plays at any of its times: buffer k starts k buffers into the song.
+// The playback times of SDL's buffers: the context plays second k × buffer ÷ rate of the song at the kth.
 function recordBuffers() {
   const make = AudioContext.prototype.createScriptProcessor;
   window.buffers = [];
@@ -60,15 +59,12 @@ async function live() {
   await page.waitForFunction(() => document.getElementById("notice").hidden, { timeout: 60000 });
   const samples = await page.evaluate(async () => {
     const { audio, audioContext: context } = Module.SDL2;
-    const analyser = context.createAnalyser();
-    audio.scriptProcessorNode.connect(analyser);
-    const wave = new Float32Array(analyser.fftSize);
-    const taken = [];
+    const analyser = audio.scriptProcessorNode.connect(context.createAnalyser());
+    const wave = new Float32Array(analyser.fftSize), taken = [];
     for (const end = performance.now() + 20000; performance.now() < end;) {
       await new Promise((frame) => requestAnimationFrame(frame));
       analyser.getFloatTimeDomainData(wave);
-      const stamp = context.getOutputTimestamp();
-      const now = performance.now();
+      const stamp = context.getOutputTimestamp(), now = performance.now();
       const playing = stamp.contextTime + (now - stamp.performanceTime) / 1000;
       const k = window.buffers.findLastIndex((start) => start <= playing);
       const heard = (k * audio.scriptProcessorNode.bufferSize) / context.sampleRate + playing - window.buffers[k];
@@ -76,16 +72,14 @@ async function live() {
     }
     return taken;
   });
-  const running = samples.filter((s) => s.song > 1);
-  const [first, last] = [running[0], running.at(-1)];
+  const running = samples.filter((s) => s.song > 1), [first, last] = [running[0], running.at(-1)];
   check(samples.every((s, i) => i === 0 || s.song >= samples[i - 1].song), "the clock never goes back");
   const wallRate = (last.song - first.song) / ((last.now - first.now) / 1000);
   const audioRate = (last.song - first.song) / (last.heard - first.heard);
   check(Math.abs(wallRate - 1) <= 0.005 && Math.abs(audioRate - 1) <= 0.005,
         `the clock's pace: ${wallRate.toFixed(4)} of real time, ${audioRate.toFixed(4)} of the audio clock`);
   // A frame's clock is up to a frame old when read: exact, the median lies about 8 ms below 0.
-  const offsets = running.map((s) => (s.song - s.heard) * 1000).sort((a, b) => a - b);
-  const median = offsets[offsets.length >> 1];
+  const offsets = running.map((s) => (s.song - s.heard) * 1000).sort((a, b) => a - b), median = offsets[offsets.length >> 1];
   check(median > -25 && median < 10, `the clock follows the music heard: clock minus music ${median.toFixed(1)} ms ` +
         `(median; ${offsets[0].toFixed(1)} to ${offsets.at(-1).toFixed(1)})`);
   const loud = running.filter((s) => s.level > 0.01).length / running.length;
@@ -103,11 +97,6 @@ async function live() {
   check(await says(silent, "The show has ended."), "Escape ends the show");
 }
 
-try {
-  await (mode === "frames" ? frames() : live());
-} catch (error) {
-  check(false, error.message);
-}
-await browser.close();
-server.close();
+await (mode === "frames" ? frames() : live()).catch((error) => check(false, error.message));
+await browser.close().then(() => server.close());
 process.exit(failures ? 1 : 0);
