@@ -35,7 +35,7 @@ EM_JS(int, watchPlayback, (), {
 EM_JS(double, heldSeconds, (), {
     const context = Module.SDL2 && Module.SDL2.audioContext;
     const audio = Module.SDL2.audio;
-    if (!context || !audio || audio.playbackTime == = undefined)
+    if (!context || !audio || typeof audio.playbackTime != "number")
         return -1;
     const ahead = Math.max(0, audio.playbackTime - context.currentTime);
     return ahead + (context.baseLatency || 0) + (context.outputLatency || 0);
