@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(640, 480);
-    glutCreateWindow("plix - NightShore 2003 - veduzuvoz");
+    glutCreateWindow(showTitle);
     keepLibrariesLoaded();
     loadResources();
     glutDisplayFunc(onDisplay);

@@ -4,6 +4,9 @@
 
 #include <GL/gl.h>
 
+// The title of the window (and of the page) the show is drawn in.
+inline constexpr const char* showTitle = "plix - NightShore 2003 - veduzuvoz";
+
 // The camera's eye and the shade model, changed by the viewer's keys and read by the next frame.
 extern float eyeX;
 extern float eyeZ;

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(640, 480);
-    if (!glutCreateWindow("plix - NightShore 2003 - veduzuvoz")) {
+    if (!glutCreateWindow(showTitle)) {
         tellPage("failed", "This browser cannot draw the show: it offers no WebGL.");
         return 1;
     }
