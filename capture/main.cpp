@@ -4,6 +4,7 @@
 #include "capture/output.h"
 #include "capture/readback.h"
 #include "capture/stop.h"
+#include "capture/target.h"
 #include "capture/wav.h"
 #include "capture/writer.h"
 #include "offscreen/offscreen.h"
@@ -42,22 +43,6 @@ void showProgress(int64_t done, int64_t total, Clock::time_point start, bool las
 int fail(const std::string& message, int status) {
     std::fprintf(stderr, "plix-capture: %s\n", message.c_str());
     return status;
-}
-
-std::string sizeText(int width, int height) {
-    return std::to_string(width) + "x" + std::to_string(height);
-}
-
-// Checks the requested size against what this GL can draw into.
-bool sizeFits(int width, int height, std::string& error) {
-    GLint dims[2] = {0, 0};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
-    if (width > dims[0] || height > dims[1]) {
-        error =
-            "size " + sizeText(width, height) + " is beyond this GL's limit of " + sizeText(dims[0], dims[1]);
-        return false;
-    }
-    return true;
 }
 
 // Bytes a pixel of the frame costs: the pbuffer's colour and depth, two read-back buffers, up to five
@@ -108,13 +93,8 @@ int capture(int argc, char** argv) {
         std::fputs(captureUsage(), stdout);
         return 0;
     }
-    // H.264 in 4:2:0 halves the colour planes both ways.
-    if (options.framesDir.empty() && (options.width % 2 != 0 || options.height % 2 != 0))
-        return fail("the video needs an even width and height: size " +
-                        sizeText(options.width, options.height) + " cannot be encoded, " +
-                        sizeText(options.width + options.width % 2, options.height + options.height % 2) +
-                        " can",
-                    2);
+    if (options.framesDir.empty() && !videoTargetUsable(options.output, error))
+        return fail(error, 2);
     if (!memoryFits(options.width, options.height, error))
         return fail(error, 2);
     watchStopSignals(onStop);
@@ -128,6 +108,12 @@ int capture(int argc, char** argv) {
     const int64_t firstFrame = frameAt(options.from, options.rate);
     const int64_t endFrame = frameAt(to, options.rate);
     const int64_t frameCount = endFrame - firstFrame;
+    if (frameCount <= 0) {
+        char span[160];
+        std::snprintf(span, sizeof span, "the span from %g s to %g s holds no frame at %d frames a second",
+                      options.from, to, options.rate);
+        return fail(span, 2);
+    }
     const int64_t firstSample = sampleAt(firstFrame, options.rate);
     const int64_t sampleCount = sampleAt(endFrame, options.rate) - firstSample;
     if (!options.framesDir.empty() && sampleCount > wavMaxFrames)
@@ -140,11 +126,20 @@ int capture(int argc, char** argv) {
         return fail(
             "no offscreen OpenGL context for " + sizeText(options.width, options.height) + ": " + reason, 3);
     // The context lives until the process ends, as the program's window does.
-    if (!sizeFits(options.width, options.height, error))
+    GLint drawable[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, drawable);
+    if (!frameSizeFits(options.width, options.height, options.rate, options.framesDir.empty(), drawable[0],
+                       drawable[1], error))
         return fail(error, 2);
     if (stopSignal() != 0)
         return stopped();
 
+    for (const std::string& left :
+         leftoverWork(options.framesDir.empty() ? options.output : options.framesDir))
+        std::fprintf(
+            stderr,
+            "plix-capture: %s is left from another run (killed, or still running); it is not removed\n",
+            left.c_str());
     if (!openFrameOutput(out, options, sampleCount, error))
         return fail(error, 1);
     // The same preparation as the program's start-up, so that the particles follow the same sequence.

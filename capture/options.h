@@ -21,3 +21,12 @@ constexpr double closingMargin = 3.0;
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error);
 
 const char* captureUsage();
+
+// "640x480"
+std::string sizeText(int width, int height);
+
+// Whether frames of this size can be made: within GL's largest drawable (maxWidth x maxHeight) and, for a
+// video, even and within the limits of H.264's largest level (6.2) at this rate. If not, error says why
+// and names a size of the same shape, near the largest allowed, that can.
+bool frameSizeFits(int width, int height, int rate, bool video, int maxWidth, int maxHeight,
+                   std::string& error);

@@ -4,6 +4,7 @@
 
 #include "capture/music.h"
 #include "capture/options.h"
+#include "capture/target.h"
 #include "capture/wav.h"
 #include "util/pngwrite.h"
 
@@ -157,16 +158,12 @@ bool openFrameOutput(FrameOutput& out, const CaptureOptions& options, int64_t so
     out.height = options.height;
     out.rate = options.rate;
     out.finalPath = out.video ? options.output : options.framesDir;
-    while (out.finalPath.size() > 1 && out.finalPath.back() == '/') // the work name goes beside it, not in it
-        out.finalPath.pop_back();
     std::error_code ec;
     const fs::file_status target = fs::symlink_status(out.finalPath, ec);
-    std::string work = out.finalPath + ".partial-XXXXXX";
+    std::string work = workTemplate(out.finalPath);
     if (out.video) {
-        if (fs::is_directory(target)) {
-            error = out.finalPath + " is a folder";
+        if (!videoTargetUsable(out.finalPath, error))
             return false;
-        }
         const int fd = mkostemp(work.data(), O_CLOEXEC);
         if (fd < 0) {
             error = systemError("cannot write", out.finalPath);
@@ -261,7 +258,12 @@ bool finishFrameOutput(FrameOutput& out, std::string& error) {
     }
     // The work name was made private; the result gets the permissions of a file made the ordinary way.
     chmod(out.workPath.c_str(), (out.video ? 0666 : 0777) & ~currentUmask());
-    // An empty folder of the target's name gives way to the finished one; anything else stays.
+    // An empty folder of the target's name gives way to the finished one; anything else stays. What
+    // was a regular file when the run began is looked at again: it may have been replaced since.
+    if (out.video && !videoTargetUsable(out.finalPath, error)) {
+        abandonFrameOutput(out);
+        return false;
+    }
     if (std::rename(out.workPath.c_str(), out.finalPath.c_str()) != 0) {
         error = systemError("cannot move the result to", out.finalPath);
         abandonFrameOutput(out);

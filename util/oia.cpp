@@ -1,9 +1,14 @@
 // Reader for OIA mesh files and the routines that draw such a mesh and its normals.
 #include "util/oia.h"
 
+#include "util/filekind.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Mesh* redMesh = nullptr;
 Mesh* plainMesh = nullptr;
@@ -44,12 +49,32 @@ static bool takeMode(Mesh* mesh, unsigned char mode) {
     }
 }
 
-Mesh* readOia(const char* path) {
-    FILE* file = fopen(path, "rb");
-    if (!file) {
+// Opens a regular file only. The open does not block, so that a FIFO without a writer (or a device)
+// cannot hold the reader; such a file is refused before anything is read from it.
+static FILE* openRegular(const char* path) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         perror("Error while opening OIA: ");
         return nullptr;
     }
+    struct stat status = {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        printf("oia: >>%s<< is %s, not a regular file\n", path, fileKindName(status.st_mode));
+        close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (!file) {
+        perror("Error while opening OIA: ");
+        close(fd);
+    }
+    return file;
+}
+
+Mesh* readOia(const char* path) {
+    FILE* file = openRegular(path);
+    if (!file)
+        return nullptr;
 
     Mesh* mesh = static_cast<Mesh*>(malloc(sizeof(Mesh)));
     if (!mesh) {

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -119,8 +120,14 @@ TEST(Capture, VideoHasTheFramesAndDurationAskedFor) {
 
 // Every failure says what went wrong, exits non-zero and leaves no file that looks finished.
 TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
-    TempDir dir;
+    TempDir dir, other; // other: targets a video must not replace
     const fs::path video = dir.path / "show.mp4";
+    const auto o = [&](const char* name) { return (other.path / name).string(); };
+    ASSERT_EQ(mkfifo(o("fifo").c_str(), 0600), 0);
+    fs::create_directory(o("d"));
+    fs::create_directory_symlink("d", other.path / "to-d");
+    fs::create_symlink("/dev/null", other.path / "to-null");
+    fs::create_symlink("nothing", other.path / "to-nothing");
     struct Case {
         const char* what;
         std::string args;
@@ -132,7 +139,14 @@ TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
         {"unwritable path", "--to 0.1 -o " + (dir.path / "missing" / "show.mp4").string(), "", 1,
          "cannot write"},
         {"size 0", "--size 0x480 -o " + video.string(), "", 2, "bad value"},
-        {"size beyond the GL limit", "--size 100000x16 -o " + video.string(), "", 2, "100000x16"},
+        {"size beyond the GL limit", "--size 100000x16 --frames " + video.string(), "", 2, "100000x16"},
+        {"size beyond H.264", "--size 16384x16384 --to 0.02 -o " + video.string(), "", 2, "largest level"},
+        {"a FIFO", "--to 0.1 -o " + o("fifo"), "", 2, "fifo is a FIFO:"},
+        {"a folder", "--to 0.1 -o " + o("d/"), "", 2, "d is a folder:"},
+        {"a link to a folder", "--to 0.1 -o " + o("to-d"), "", 2, "to-d is a symlink to a folder:"},
+        {"a link to a device", "--to 0.1 -o " + o("to-null"), "", 2, "is a symlink to a character device:"},
+        {"a link to nothing", "--to 0.1 -o " + o("to-nothing"), "", 2, "is a symlink to nothing:"},
+        {"a span without a frame", "--from 1.001 --to 1.002 -o " + video.string(), "", 2, "holds no frame"},
         {"odd size for video", "--size 321x241 -o " + video.string(), "", 2, "322x242"},
         {"more sound than a WAV holds", "--to 999999 --frames " + (dir.path / "f").string(), "", 2, "WAV"},
         {"no EGL", "--to 0.1 -o " + video.string(), "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json", 3,
@@ -144,6 +158,8 @@ TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
         EXPECT_TRUE(fs::is_empty(dir.path)) << c.what;
     }
+    EXPECT_EQ(std::distance(fs::directory_iterator(other.path), fs::directory_iterator()), 5);
+    EXPECT_TRUE(fs::is_fifo(o("fifo")) && fs::is_symlink(o("to-d")) && fs::is_symlink(o("to-null")));
 
     fs::create_directory(dir.path / "full");
     std::ofstream(dir.path / "full" / "keep.txt") << "mine";
@@ -176,6 +192,20 @@ TEST(Capture, WorkFilesNeverTouchWhatExists) {
     EXPECT_TRUE(fs::is_symlink(dir.path / "out.partial"));
     EXPECT_TRUE(fs::is_symlink(dir.path / "x.mp4.partial"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 6); // nothing left
+}
+
+// Any legal target name has room for a work name beside it; an earlier run's work is named and kept.
+TEST(Capture, LongNamesAndLeftoversOfKilledRuns) {
+    TempDir dir;
+    const fs::path video = dir.path / (std::string(251, 'n') + ".mp4"),
+                   left = dir.path / "k.mp4.partial-Ab12Cd";
+    std::ofstream(left) << "earlier";
+    EXPECT_EQ(runCapture("--to 0.05 -s 64x48 -o " + video.string()).status, 0);
+    EXPECT_TRUE(fs::is_regular_file(video));
+    const CaptureRun run = runCapture("--to 0.05 -s 64x48 -o " + (dir.path / "k.mp4").string());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find(left.string() + " is left from another run"), std::string::npos) << run.err;
+    EXPECT_EQ(readFile(left), "earlier");
 }
 
 // A stop signal in the middle of a run (the video's span beyond any memory) ends it with 128 + the

@@ -2,7 +2,9 @@
 // was typed (the end-to-end runs take every option).
 #include "capture/options.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -28,6 +30,9 @@ TEST(CaptureOptions, BadValuesAreRefusedWithAReason) {
         {{"-o", ""}, "empty path for -o"},
         {{"-h", "--rate"}, "option '--rate' needs a value"},
         {{"-x"}, "unknown option '-x' (see --help)"},
+        {{"--help", "-xh"}, "unknown option '-x' (see --help)"},
+        {{"--help=1"}, "option '--help' takes no value"},
+        {{"--f", "5"}, "option '--f' is ambiguous: --frames or --from"},
         {{"-h", "extra"}, "unknown option 'extra' (see --help)"}};
     for (const auto& [args, message] : refused) {
         CaptureOptions o;
@@ -35,4 +40,29 @@ TEST(CaptureOptions, BadValuesAreRefusedWithAReason) {
         EXPECT_FALSE(parse(args, o, error)) << message;
         EXPECT_EQ(error, message);
     }
+}
+
+// Frames fit GL's drawable; a video is also even and within H.264's largest level (blocks of 16 x 16 pixels:
+// 139264 a frame, 16711680 a second, 1055 a side). A refused size comes with one of its shape that fits,
+// near the largest that does.
+TEST(CaptureOptions, FrameSizesWithinGlAndTheLargestH264Level) {
+    const std::tuple<int, int, int, int, bool> sizes[] = {
+        {640, 480, 60, 16384, true},      {16384, 2176, 60, 16384, true},  {16384, 2178, 60, 16384, false},
+        {16880, 16, 60, 20000, true},     {16882, 16, 60, 20000, false},   {1920, 1080, 1000, 16384, true},
+        {3840, 2160, 600, 16384, false},  {16386, 100, 60, 16384, false},  {321, 241, 60, 16384, false},
+        {16384, 16384, 60, 16384, false}, {99999, 99999, 60, 16384, false}};
+    for (const auto& [width, height, rate, gl, fits] : sizes) {
+        std::string error;
+        ASSERT_EQ(frameSizeFits(width, height, rate, true, gl, gl, error), fits) << width << "x" << height;
+        int w = 0, h = 0;
+        if (fits)
+            continue;
+        ASSERT_EQ(std::sscanf(error.c_str() + error.rfind(", ") + 2, "%dx%d can", &w, &h), 2) << error;
+        EXPECT_TRUE(frameSizeFits(w, h, rate, true, gl, gl, error)) << error;
+        EXPECT_NEAR(double(w) * height, double(h) * width, width + height) << w << "x" << h;
+        const int w2 = int(w * 1.02) / 2 * 2 + 2, h2 = int(h * 1.02) / 2 * 2 + 2;
+        EXPECT_TRUE((w >= width && h >= height) || !frameSizeFits(w2, h2, rate, true, gl, gl, error)) << w;
+    }
+    std::string error;
+    EXPECT_TRUE(frameSizeFits(16383, 16383, 60, false, 16384, 16384, error)) << "PNG frames: no H.264 limit";
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,13 +27,6 @@ Mesh* read(const std::string& bytes, std::string& out) {
     Mesh* mesh = readOia(path.c_str());
     out = testing::internal::GetCapturedStdout();
     return mesh;
-}
-
-Mesh* mesh(int mode, const std::vector<float>& floats, int stride) {
-    std::string out;
-    return read(header("FoIA", 0, mode, int(floats.size() * 4) / stride) +
-                    std::string(reinterpret_cast<const char*>(floats.data()), floats.size() * 4),
-                out);
 }
 
 int openFiles() {
@@ -63,6 +58,23 @@ TEST(OiaFiles, RefusalsInTheirOrderWithTheirMessages) {
     EXPECT_EQ(readOia(path.c_str()), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Error while opening OIA: : No such file or directory\n");
+
+    // Only a regular file is read: a FIFO without a writer must not hold the reader (the alarm ends a
+    // reader that waits), nor may a device stand in for a file.
+    const std::string fifo = path + ".fifo", folder = fs::temp_directory_path().string();
+    fs::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const auto& [what, kind] :
+         {std::pair{fifo, "a FIFO"}, {"/dev/zero", "a character device"}, {folder, "a folder"}}) {
+        alarm(20);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(readOia(what.c_str()), nullptr);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "oia: >>" + what + "<< is " + kind + ", not a regular file\n");
+        alarm(0);
+    }
+    EXPECT_EQ(openFiles(), files);
+    fs::remove(fifo);
 }
 
 TEST(OiaFiles, CountsStridesAndTheVertexBytesAsStored) {
