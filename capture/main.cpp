@@ -29,13 +29,17 @@ int64_t frameAt(double seconds, int rate) {
     return static_cast<int64_t>(std::ceil(seconds * rate - 1e-9));
 }
 
-void showProgress(int64_t done, int64_t total, Clock::time_point start, bool last) {
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+// The progress line of the lead-in (the frames before the span) or of the span, counted from since.
+void showProgress(int64_t frame, int64_t firstFrame, int64_t endFrame, Clock::time_point since, bool last) {
+    const bool leadIn = frame < firstFrame || (last && frame == firstFrame);
+    const int64_t done = leadIn ? frame : frame - firstFrame;
+    const int64_t total = leadIn ? firstFrame : endFrame - firstFrame;
+    const double elapsed = std::chrono::duration<double>(Clock::now() - since).count();
     const double fps = elapsed > 0.0 ? done / elapsed : 0.0;
     const double left = fps > 0.0 ? (total - done) / fps : 0.0;
-    std::fprintf(stderr, "\rframes %lld/%lld  %.1f fps  %d:%02d left ", static_cast<long long>(done),
-                 static_cast<long long>(total), fps, static_cast<int>(left) / 60,
-                 static_cast<int>(left) % 60);
+    std::fprintf(stderr, "\r%s %lld/%lld  %.1f fps  %d:%02d left ", leadIn ? "lead-in" : "frames",
+                 static_cast<long long>(done), static_cast<long long>(total), fps,
+                 static_cast<int>(left) / 60, static_cast<int>(left) % 60);
     if (last)
         std::fprintf(stderr, "\n");
 }
@@ -152,19 +156,30 @@ int capture(int argc, char** argv) {
         return fail(error, 1);
     }
     startReadback(options.width, options.height);
-    const Clock::time_point start = Clock::now();
-    Clock::time_point lastReport = start;
+    Clock::time_point since = Clock::now(), lastReport = since;
     bool ok = true;
-    // Frames before the span are drawn too: the scenes carry their particles from frame to frame.
+    // Frames before the span are drawn too, since the scenes carry their particles and GL state from
+    // frame to frame; what they leave behind does not depend on the size, so they are drawn into a corner
+    // of a few pixels (the scissor keeps the clear there too), and the span at its size.
+    if (firstFrame > 0) {
+        reshapeFrame(leadInWidth, leadInHeight);
+        glScissor(0, 0, leadInWidth, leadInHeight);
+        glEnable(GL_SCISSOR_TEST);
+    }
     for (int64_t frame = 0; frame < endFrame && ok && stopSignal() == 0; frame++) {
+        if (frame == firstFrame && frame > 0) {
+            showProgress(frame, firstFrame, endFrame, since, true);
+            glDisable(GL_SCISSOR_TEST);
+            reshapeFrame(options.width, options.height);
+            since = Clock::now();
+        }
         advanceClock(static_cast<double>(frame) / options.rate);
         renderFrame();
-        if (frame < firstFrame)
-            continue;
-        ok = readbackFrame(frame);
+        if (frame >= firstFrame)
+            ok = readbackFrame(frame);
         if (Clock::now() - lastReport > std::chrono::milliseconds(500)) {
             lastReport = Clock::now();
-            showProgress(frame + 1, endFrame, start, false);
+            showProgress(frame + 1, firstFrame, endFrame, since, false);
         }
     }
     if (ok && stopSignal() == 0)
@@ -183,7 +198,7 @@ int capture(int argc, char** argv) {
         abandon();
         return fail(error.empty() ? "writing a frame failed" : error, 1);
     }
-    showProgress(endFrame, endFrame, start, true);
+    showProgress(endFrame, firstFrame, endFrame, since, true);
     if (!finishFrameOutput(out, error))
         return stopSignal() != 0 ? stopped() : fail(error, 1);
     std::fprintf(stderr, "plix-capture: wrote %lld frames at %d per second to %s\n",

@@ -24,6 +24,11 @@ void prepareShow(void (*startSound)());
 // minimised or dragged shut) keeps the aspect it had.
 void reshapeFrame(int width, int height);
 
+// The drawing area of the frames that are drawn only for what they leave behind (the particles, the GL
+// state), before the first one that is shown: none of it depends on the size drawn.
+inline constexpr int leadInWidth = 8;
+inline constexpr int leadInHeight = 6;
+
 void clearFrame();
 void setCamera();
 void setLight();

@@ -27,7 +27,7 @@ void onDisplay() {
 // the size, and the software renderers of headless browsers take seconds per second of show at full size.
 void drawUpTo(double seconds, double rate) {
     const int64_t last = static_cast<int64_t>(std::floor(seconds * rate + 1e-9));
-    reshapeFrame(8, 6);
+    reshapeFrame(leadInWidth, leadInHeight);
     for (int64_t frame = 0; frame <= last; frame++) {
         if (frame == last)
             reshapeFrame(640, 480);

@@ -95,6 +95,15 @@ TEST(Capture, FramesMatchTheHarnessAndSoundMatchesLibopenmpt) {
     EXPECT_NE(sound, std::vector<int16_t>(sound.size())) << "silent";
 }
 
+// A span that starts late follows a lead-in drawn a few pixels small: its frames are a run's from 0.
+TEST(Capture, ALateSpanHasTheFramesOfARunFromTheStart) {
+    TempDir dir;
+    ASSERT_EQ(runCapture("--to 45.05 -s 72x40 --frames " + (dir.path / "a").string()).status, 0);
+    ASSERT_EQ(runCapture("--from 45 --to 45.05 -s 72x40 --frames " + (dir.path / "b").string()).status, 0);
+    for (const char* name : {"frame_002700.png", "frame_002702.png"})
+        EXPECT_EQ(readFile(dir.path / "a" / name), readFile(dir.path / "b" / name)) << name;
+}
+
 TEST(Capture, VideoHasTheFramesAndDurationAskedFor) {
     TempDir dir;
     const fs::path video = dir.path / "span.mp4";
