@@ -44,12 +44,12 @@ const std::vector<std::string> pictures = {"HeatTube.png", "Flocke.png",    "Lag
 TEST(Data, TheGeneratorReproducesTheCommittedFiles) {
     const auto dir = std::filesystem::temp_directory_path() / ("plix-data-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    ASSERT_TRUE(writePictures(dir.string()) && writeMusic(dir.string()));
+    ASSERT_TRUE(writePictures(dir.string()) && writeMusic(dir.string()) && writeIcons(dir.string()));
     std::vector<std::string> names = pictures;
-    names.push_back("boo.oxm");
+    names.insert(names.end(), {"boo.oxm", "../shell/icons/plix-48.png", "../shell/icons/plix-256.png"});
     for (const std::string& name : names)
-        EXPECT_TRUE(fileBytes((dir / name).string()) == dataFile(name))
-            << name << ": regenerate data/ with assetgen";
+        EXPECT_TRUE(fileBytes((dir / std::filesystem::path(name).filename()).string()) == dataFile(name))
+            << name << ": regenerate it with assetgen";
     std::filesystem::remove_all(dir);
 }
 

@@ -61,8 +61,8 @@ void shape(Img& im, float x0, float y0, float x1, float y1, const DistFn& d, con
 }
 } // namespace
 
-bool paintBus(PngData& out) {
-    Img im = makeImg(kTex, kTex);
+bool busPicture(Img& im) {
+    im = makeImg(kTex, kTex);
     // Shadow on the ground, soft, under the whole bus.
     shape(
         im, 60, 400, 452, 450, [](float x, float y) { return sdEllipse(x, y, kCx, kGround - 2, 200, 12); },
@@ -249,6 +249,13 @@ bool paintBus(PngData& out) {
             p[3] = 1.0f;
         }
     addGrain(im, 0.012f, 321);
+    return true;
+}
+
+bool paintBus(PngData& out) {
+    Img im;
+    if (!busPicture(im))
+        return false;
     out = packRgb(kTex, kTex, straightColour(im, 3), true, 16);
     return true;
 }

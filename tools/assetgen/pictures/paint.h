@@ -19,8 +19,12 @@ bool paintHeatTube(PngData& out);
 bool paintLagerFeuer(PngData& out);
 bool paintBack(PngData& out);
 bool paintBus(PngData& out);
+// The bus as painted (premultiplied), before it is packed; the program's icon is cut from it.
+bool busPicture(Img& im);
 bool paintPeople(PngData& out);
 bool paintFontSheet(PngData& out);
 bool paintFlocke(PngData& out);
 bool paintFire(PngData& out);
 bool paintTheEnd(PngData& out);
+// The closing picture's sky at dusk, on the 1024 x 768 canvas; the icon's ground.
+Col dusk(float x, float y);

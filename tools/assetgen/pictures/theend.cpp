@@ -5,11 +5,6 @@
 
 #include <cmath>
 
-namespace {
-float ridge(float x, float base, float amp, uint32_t seed, float scaleX) {
-    return base - amp * fbm(x / scaleX, 0.5f, seed, 5);
-}
-
 Col dusk(float x, float y) {
     const float t = clamp01(y / 600);
     Col c = mix(Col{0.02f, 0.03f, 0.10f}, Col{0.16f, 0.10f, 0.30f}, smooth(0.0f, 0.7f, t));
@@ -26,6 +21,11 @@ Col dusk(float x, float y) {
         c = mix(c, Col{1, 0.97f, 0.9f}, glow * (s - 0.985f) / 0.015f * (1 - t));
     }
     return c;
+}
+
+namespace {
+float ridge(float x, float base, float amp, uint32_t seed, float scaleX) {
+    return base - amp * fbm(x / scaleX, 0.5f, seed, 5);
 }
 
 Col scene(float x, float y) {
