@@ -162,8 +162,6 @@ bool openFrameOutput(FrameOutput& out, const CaptureOptions& options, int64_t so
     const fs::file_status target = fs::symlink_status(out.finalPath, ec);
     std::string work = workTemplate(out.finalPath);
     if (out.video) {
-        if (!videoTargetUsable(out.finalPath, error))
-            return false;
         const int fd = mkostemp(work.data(), O_CLOEXEC);
         if (fd < 0) {
             error = systemError("cannot write", out.finalPath);
