@@ -5,30 +5,35 @@
 #include "util/filekind.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 const std::string workSuffix = ".partial-";
 constexpr size_t workTagLength = 6; // the XXXXXX of the template
 
-fs::path folderOf(const fs::path& target) {
-    return target.has_parent_path() ? target.parent_path() : fs::path(".");
+struct SplitPath {
+    std::string folder; // with its closing '/', or empty for the working folder
+    std::string name;
+};
+
+SplitPath splitPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {"", path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
 // The target's name, cut so that the work suffix still fits; never inside a UTF-8 character.
-std::string workPrefix(const fs::path& target) {
-    const std::string name = target.filename().string();
-    const long limit = pathconf(folderOf(target).c_str(), _PC_NAME_MAX);
+std::string workPrefix(const SplitPath& split) {
+    const long limit = pathconf(split.folder.empty() ? "." : split.folder.c_str(), _PC_NAME_MAX);
     const size_t room = (limit > 0 ? size_t(limit) : 255) - workSuffix.size() - workTagLength;
-    size_t cut = std::min(name.size(), room);
-    while (cut > 0 && cut < name.size() && (name[cut] & 0xC0) == 0x80)
+    size_t cut = std::min(split.name.size(), room);
+    while (cut > 0 && cut < split.name.size() && (split.name[cut] & 0xC0) == 0x80)
         cut--;
-    return name.substr(0, cut) + workSuffix;
+    return split.name.substr(0, cut) + workSuffix;
 }
 
 } // namespace
@@ -51,19 +56,22 @@ bool videoTargetUsable(const std::string& target, std::string& error) {
 }
 
 std::string workTemplate(const std::string& target) {
-    const fs::path path(target);
-    return (path.parent_path() / (workPrefix(path) + std::string(workTagLength, 'X'))).string();
+    const SplitPath split = splitPath(target);
+    return split.folder + workPrefix(split) + std::string(workTagLength, 'X');
 }
 
 std::vector<std::string> leftoverWork(const std::string& target) {
-    const fs::path path(target);
-    const std::string prefix = workPrefix(path);
+    const SplitPath split = splitPath(target);
+    const std::string prefix = workPrefix(split);
     std::vector<std::string> found;
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folderOf(path), ec)) {
-        const std::string name = entry.path().filename().string();
+    DIR* folder = opendir(split.folder.empty() ? "." : split.folder.c_str());
+    if (folder == nullptr)
+        return found;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
         if (name.size() == prefix.size() + workTagLength && name.compare(0, prefix.size(), prefix) == 0)
-            found.push_back((path.parent_path() / name).string());
+            found.push_back(split.folder + name);
     }
+    closedir(folder);
     return found;
 }

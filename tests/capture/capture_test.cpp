@@ -212,7 +212,7 @@ TEST(Capture, LongNamesAndLeftoversOfKilledRuns) {
     EXPECT_EQ(runCapture("--to 0.05 -s 64x48 -o " + video.string()).status, 0);
     EXPECT_TRUE(fs::is_regular_file(video));
     const CaptureRun run = runCapture("--to 0.05 -s 64x48 -o " + (dir.path / "k.mp4").string());
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find(left.string() + " is left from another run"), std::string::npos) << run.err;
     EXPECT_EQ(readFile(left), "earlier");
 }
