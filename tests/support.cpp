@@ -22,6 +22,10 @@ std::vector<unsigned char> fileBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::vector<unsigned char> dataFile(const std::string& name) {
+    return fileBytes(std::string(PLIX_SOURCE_DIR) + "/data/" + name);
+}
+
 namespace {
 
 // The bytes libpng has still to read.
@@ -78,25 +82,22 @@ bool readPngPicture(const std::vector<unsigned char>& bytes, PngPicture& picture
 }
 
 bool openShowHarness(std::string* reason) {
-    static bool tried = false, opened = false;
+    static bool failed = false;
     static std::string failure;
-    if (!tried) {
-        tried = true;
-        // The context stays open until the process ends, as the window's does.
-        opened = openOffscreen(640, 480, &failure);
-        if (opened) {
-            prepareShow(nullptr);
-            reshapeFrame(640, 480);
-            drawShowFrame(0.0f, 0.0f);
-        }
+    // A fresh context every time, so that no test sees the GL state an earlier one left behind.
+    closeOffscreen();
+    failed = failed || !openOffscreen(640, 480, &failure);
+    if (failed) {
+        if (reason)
+            *reason = failure;
+        return false;
     }
-    if (opened) {
-        restartShowRandom();
-        initParticlePools();
-    }
-    if (!opened && reason)
-        *reason = failure;
-    return opened;
+    prepareShow(nullptr);
+    reshapeFrame(640, 480);
+    drawShowFrame(0.0f, 0.0f);
+    restartShowRandom();
+    initParticlePools();
+    return true;
 }
 
 Frame readFrame() {
@@ -147,7 +148,10 @@ const FeedbackVertex* FeedbackQuad::withTexture(float s, float t) const {
     return nullptr;
 }
 
-std::vector<FeedbackVertex> captureTriangles(const std::function<void()>& draw) {
+namespace {
+
+// The primitives that draw emits, each of `corners` vertices: triangles (3) or line segments (2).
+std::vector<FeedbackVertex> capture(const std::function<void()>& draw, int corners) {
     static std::vector<GLfloat> buffer(1 << 20);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
     glRenderMode(GL_FEEDBACK);
@@ -161,16 +165,27 @@ std::vector<FeedbackVertex> captureTriangles(const std::function<void()>& draw) 
             k++;
             continue;
         }
-        if (token != GL_POLYGON_TOKEN || GLint(buffer[size_t(k++)]) != 3) {
-            ADD_FAILURE() << "a primitive other than a triangle";
+        const bool line = token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN;
+        if (corners == 2 ? !line : token != GL_POLYGON_TOKEN || GLint(buffer[size_t(k++)]) != 3) {
+            ADD_FAILURE() << "a primitive other than a " << (corners == 2 ? "line" : "triangle");
             return {};
         }
-        for (int n = 0; n < 3; n++, k += 11) {
+        for (int n = 0; n < corners; n++, k += 11) {
             const GLfloat* f = &buffer[size_t(k)];
             vertices.push_back({f[0], f[1], f[2], {f[3], f[4], f[5], f[6]}, {f[7], f[8], f[9], f[10]}});
         }
     }
     return vertices;
+}
+
+} // namespace
+
+std::vector<FeedbackVertex> captureTriangles(const std::function<void()>& draw) {
+    return capture(draw, 3);
+}
+
+std::vector<FeedbackVertex> captureLines(const std::function<void()>& draw) {
+    return capture(draw, 2);
 }
 
 std::vector<FeedbackQuad> captureQuads(const std::function<void()>& draw) {

@@ -8,6 +8,8 @@
 #include <vector>
 
 std::vector<unsigned char> fileBytes(const std::string& path);
+// A file of the source tree's data/, by its name there.
+std::vector<unsigned char> dataFile(const std::string& name);
 
 // A PNG as stored (its form) and with every pixel widened by libpng to 16-bit R G B A: palette and tRNS
 // expanded, gray spread over R, G and B, opaque where nothing says otherwise. Top row first.
@@ -27,9 +29,10 @@ struct Frame {
     const unsigned char* at(int x, int y) const { return rgba.data() + (size_t(y) * width + x) * 4; }
 };
 
-// Opens the process's 640 x 480 offscreen context on the first call, prepares the show in it as start-up
-// does and draws a frame at songTime 0, whose snow pass switches blending on as in a running show. Every
-// call puts the pools back to their start state. False, with the reason, when there is no context.
+// Opens a new 640 x 480 offscreen context in place of the last, prepares the show in it as start-up does
+// and draws the first frame (songTime 0); then puts the pools back to their start state. Every test that
+// draws starts here, from the same GL state whatever ran before. False, with the reason, when there is no
+// context.
 bool openShowHarness(std::string* reason = nullptr);
 Frame readFrame();
 // Sets the clock as an idle tick leaves it, draws one frame as the display callback does and reads it.
@@ -57,5 +60,7 @@ struct FeedbackQuad {
 };
 // The triangles that draw emits, three vertices each, in order, clipped by the edge of the view.
 std::vector<FeedbackVertex> captureTriangles(const std::function<void()>& draw);
-// The same paired into quads; fails the test when a quad was cut by the edge of the view.
+// The line segments that draw emits, two vertices each, in order.
+std::vector<FeedbackVertex> captureLines(const std::function<void()>& draw);
+// The triangles paired into quads; fails the test when a quad was cut by the edge of the view.
 std::vector<FeedbackQuad> captureQuads(const std::function<void()>& draw);

@@ -181,28 +181,6 @@ TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
         << "work left behind";
 }
 
-// Names beside the target that exist already, symlinks among them, are never opened, emptied or removed.
-TEST(Capture, WorkFilesNeverTouchWhatExists) {
-    TempDir dir;
-    fs::create_directory(dir.path / "v");
-    std::ofstream(dir.path / "v" / "a") << "x";
-    fs::create_directory_symlink("v", dir.path / "out.partial");
-    std::ofstream(dir.path / "keep.txt") << "important";
-    fs::create_symlink("keep.txt", dir.path / "x.mp4.partial");
-    std::ofstream(dir.path / "x.mp4.partial.wav") << "mine";
-
-    EXPECT_EQ(runCapture("--to 0.1 -s 64x48 --frames " + (dir.path / "out").string()).status, 0);
-    EXPECT_TRUE(fs::exists(dir.path / "out" / "frame_000005.png"));
-    EXPECT_NE(runCapture("--to 0.1 -s 64x48 -o " + (dir.path / "x.mp4").string(), "PATH=/nonexistent").status,
-              0);
-    EXPECT_EQ(readFile(dir.path / "v" / "a"), "x");
-    EXPECT_EQ(readFile(dir.path / "keep.txt"), "important");
-    EXPECT_EQ(readFile(dir.path / "x.mp4.partial.wav"), "mine");
-    EXPECT_TRUE(fs::is_symlink(dir.path / "out.partial"));
-    EXPECT_TRUE(fs::is_symlink(dir.path / "x.mp4.partial"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 6); // nothing left
-}
-
 // Any legal target name has room for a work name beside it; an earlier run's work is named and kept.
 TEST(Capture, LongNamesAndLeftoversOfKilledRuns) {
     TempDir dir;

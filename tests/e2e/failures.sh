@@ -16,11 +16,10 @@ wait_exit 20
     fail "no song: the window, the audio device or a frame"
 start_plix "$PLIX_NOPICTURES"
 wait_frame
-sleep 0.5
 expected=$(for name in HeatTube Flocke LagerFeuer Fire Back Bus People SouthPark TheEnd; do
     echo "util: ERROR loading data/$name.png"
 done)
-[[ $(cat "$work/stdout") == "$expected" ]] || fail "no pictures: the nine messages in the table's order"
+wait_for 20 "[[ \$(cat $work/stdout) == \"\$expected\" ]]" || fail "no pictures: the nine messages in the table's order"
 alive || fail "no pictures: the show did not go on"
 kill -s TERM "$plix_pid"
 wait_exit 10

@@ -11,11 +11,11 @@ for way in q Escape close close; do
     start_plix "$PLIX" "${pulse_env[@]}" LSAN_OPTIONS=
     wait_frame
     wait_clock
-    sleep 0.5
+    # Half a second of 16-bit stereo at 44100 Hz is 88 kB.
+    wait_for 20 "[[ \$(stat -c %s $heard) -gt $((start + 88200)) ]]"
     alive || fail "plix ended by itself"
     size=$(($(stat -c %s "$heard") - start))
-    # Half a second of 16-bit stereo at 44100 Hz is 88 kB.
-    [[ $size -gt 40000 ]] || fail "only $size bytes heard before $way"
+    [[ $size -gt 88200 ]] || fail "only $size bytes heard before $way"
     tail -c +$((start + 1)) "$heard" | cmp -s -n "$size" - /dev/zero && fail "the music is silent before $way"
     if [[ $way == close ]]; then
         "$WMCLOSE" "$(xdotool search --name "^$title\$")" || fail "could not send the close message"

@@ -11,6 +11,7 @@
 #include "show/timeline.h"
 #include "tests/support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -112,8 +113,13 @@ TEST_F(Scenes, SparksArePulledTowardsTheSwayLineAndLitWhateverTheirColour) {
 
 TEST_F(Scenes, BusSceneLayersBackdropFiguresSevenToZeroAndTheGrowingBusAndFiguresWalkAfterTheirTime) {
     for (float t : {0.0f, 2.0f, 5.0f}) {
-        const auto quads = captureQuads([&] { drawBusScene(t); });
+        // Lit, and in the credits' colour, as the frame before leaves it.
+        const auto quads =
+            captureQuads([&] { setLight(), glColor4f(1.0f, 0.9f, 0.0f, 0.4f), drawBusScene(t); });
         ASSERT_EQ(quads.size(), 10u) << "all ten layers face the viewer";
+        for (const FeedbackQuad& q : quads)
+            EXPECT_TRUE(std::all_of(q.v[0].color, q.v[0].color + 4, [](float c) { return c == 1.0f; }))
+                << "the bus scene is drawn unlit, untinted";
         EXPECT_TRUE(quads[0].width() == 640.0f && quads[0].withTexture(0.0f, 0.0f)) << "the backdrop";
         const float zoom = t / 10.0f + 0.5f;
         for (int k = 1; k <= 8; k++) {

@@ -9,23 +9,15 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-namespace {
-
-std::vector<unsigned char> dataFile(const std::string& name) {
-    return fileBytes(std::string(PLIX_SOURCE_DIR) + "/" + name);
-}
-
-} // namespace
-
 TEST(AssetTable, HoldsEveryFileOfDataByNameWithItsExactBytes) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(std::string(PLIX_SOURCE_DIR) + "/data"))
-        names.push_back("data/" + entry.path().filename().string());
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     ASSERT_EQ(embeddedAssetCount, int(names.size()));
     for (size_t i = 0; i < names.size(); ++i) {
         const std::vector<unsigned char> expected = dataFile(names[i]);
-        EXPECT_EQ(embeddedAssets[i].name, names[i]);
+        EXPECT_EQ(embeddedAssets[i].name, "data/" + names[i]);
         ASSERT_EQ(embeddedAssets[i].length, int32_t(expected.size())) << names[i];
         EXPECT_EQ(std::memcmp(embeddedAssets[i].bytes, expected.data(), expected.size()), 0) << names[i];
     }
@@ -46,7 +38,7 @@ TEST(AssetStreams, ReadsAndSeeksStayWithinTheFile) {
     AssetStream* s = openAsset("data/Flocke.png");
     ASSERT_NE(s, nullptr);
     const int32_t length = s->length;
-    const std::vector<unsigned char> expected = dataFile("data/Flocke.png");
+    const std::vector<unsigned char> expected = dataFile("Flocke.png");
     std::vector<unsigned char> buffer(size_t(length) + 16, 0xAB);
     for (int32_t count : {-1, INT32_MIN, 0})
         EXPECT_EQ(readAsset(buffer.data(), count, s), 0);

@@ -16,10 +16,6 @@
 
 namespace {
 
-std::vector<unsigned char> dataFile(const std::string& name) {
-    return fileBytes(std::string(PLIX_SOURCE_DIR) + "/data/" + name);
-}
-
 PngPicture picture(const std::string& name) {
     PngPicture p;
     EXPECT_TRUE(readPngPicture(dataFile(name), p)) << name;

@@ -14,10 +14,6 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes dataFile(const std::string& name) {
-    return fileBytes(std::string(PLIX_SOURCE_DIR) + "/data/" + name);
-}
-
 // Decodes bytes that are not in the asset table through a stream made over them; empty when refused.
 std::vector<unsigned char> decoded(const Bytes& bytes) {
     AssetStream stream{int32_t(bytes.size()), 0, bytes.data()};

@@ -60,7 +60,9 @@ TEST(ParticlePools, StartWithHundredDrawsForFlakesThenFiveHundredForSparks) {
     EXPECT_EQ(showRandom(), next) << "start-up takes exactly 600 values";
     for (int i = 0; i < snowPoolSize; i++) {
         ASSERT_EQ(snowPool[i].life, float(9.0 * u[size_t(i)])) << "flake " << i;
-        ASSERT_EQ(snowPool[i].color[3], 0.0f) << "flake " << i;
+        const float* c = snowPool[i].color;
+        ASSERT_TRUE(c[0] == 1.0f && c[1] == 1.0f && c[2] == 1.0f && c[3] == 0.0f)
+            << "flake " << i << ": white, clear";
     }
     for (int i = 0; i < firePoolSize; i++) {
         ASSERT_EQ(firePool[i].life, float(5.0 * u[size_t(100 + i)])) << "spark " << i;
