@@ -59,7 +59,7 @@ void figure(XmPattern& p, int row, int ticks, const char* a, const char* b, cons
 void introAndClose(XmPattern& p) {
     melody(p, chPad, kPad, 0, 0, "G2/14 A2/16@28 D3/34@32");
     slide(p, chPad, 1, 13, 2, 1);
-    slide(p, chPad, 33, 64, 2, -1);
+    slide(p, chPad, 35, 64, 3, -1);
     melody(p, chBass, kBass, 8, 18, "G1/6 A1/16@26 D1/10@34 r/1");
     melody(p, chLead, kBells, 14, 38,
            "A5/1@26 D6/1@30 F#6/1@34 A6/4 G6/2 F#6/2 E6/2 C#6/3 "
