@@ -94,5 +94,5 @@ void late(XmPattern& p, int row, int ticks) {
 void slide(XmPattern& p, int channel, int from, int to, int step, int perTick) {
     for (int row = from; row < to && row < kXmRows; row += step)
         if (!p.cells[row][channel].volume)
-            p.cells[row][channel].volume = uint8_t((perTick < 0 ? 0x60 - perTick : 0x70 + perTick));
+            p.cells[row][channel].volume = uint8_t(perTick < 0 ? 0x60 - perTick : 0x70 + perTick);
 }
