@@ -340,7 +340,7 @@ std::vector<float> renderSong(double seconds) {
 
 // Where to compare: the sharp onsets, 128-frame steps where the energy of the sample-to-sample
 // difference (the attacks of drums and plucks) jumps fourfold over the 1024 frames before, at least
-// 0.1 s apart. The song opens softly, with only two such onsets in its first 3 s, so every quarter
+// 0.1 s apart. The song rises from silence, with few such onsets in its first 3 s, so every quarter
 // second of those is compared as well (any stretch of the music matches exactly).
 std::vector<size_t> findOnsets(const std::vector<float>& song) {
     constexpr size_t hop = 128;

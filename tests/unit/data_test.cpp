@@ -1,6 +1,7 @@
 // The generated data: the generator reproduces the committed files byte for byte; the pictures have the
 // forms and the transparency the scenes rely on, and decode as an independent reader reads them; the module
-// has its fixed XM form, Vorbis samples that libopenmpt plays for the song's whole length without clipping.
+// has its fixed XM form, Vorbis samples that libopenmpt plays for its whole length without clipping, a climax
+// in the bus section, a stereo field and silence at both ends.
 #include "tests/support.h"
 #include "tools/assetgen/music/music.h"
 #include "tools/assetgen/pictures/pictures.h"
@@ -82,7 +83,7 @@ TEST(Data, PicturesHaveTheirFormsAndTransparency) {
     EXPECT_EQ(alphaCount(picture("SouthPark.png"), 0, 192, 512, 512, 0.0), 512 * 320);
 }
 
-TEST(Data, TheModuleIsAnXmOfVorbisSamplesThatSoundsWithoutClipping) {
+TEST(Data, TheModuleIsAnXmOfVorbisSamplesWithAnArcAStereoFieldAndSilentEnds) {
     const std::vector<unsigned char> song = dataFile("boo.oxm");
     EXPECT_EQ(std::memcmp(song.data(),
                           "Extended Module:                     \x1a"
@@ -101,11 +102,22 @@ TEST(Data, TheModuleIsAnXmOfVorbisSamplesThatSoundsWithoutClipping) {
     openmpt_free_string(type);
     // 10 orders of 64 rows at 6 ticks a row and 111 BPM: no jump, break or tempo change shortens it.
     EXPECT_NEAR(openmpt_module_get_duration_seconds(mod), 640 * 6 * 2.5 / 111, 0.01);
-    float buffer[2 * 512], peak = 0;
-    for (size_t n; (n = openmpt_module_read_interleaved_float_stereo(mod, 44100, 512, buffer)) > 0;)
-        for (size_t i = 0; i < 2 * n; i++)
-            peak = std::fmax(peak, std::fabs(buffer[i]));
+    // Peaks of the first 100 ms, the last half second and the rest; the campfire's (25-50 s) and the bus
+    // section's (50-82 s) energy; left and right where the band plays (orders 1 to 8).
+    float buffer[2 * 441], peak = 0, start = 0, end = 0;
+    double camp = 0, bus = 0, other = 0, ll = 0, rr = 0, lr = 0, t = 0;
+    for (size_t n; (n = openmpt_module_read_interleaved_float_stereo(mod, 44100, 441, buffer)) > 0;)
+        for (size_t i = 0; i < n; i++, t += 1.0 / 44100) {
+            const double l = buffer[2 * i], r = buffer[2 * i + 1], w = t > 8.65 && t < 77.8;
+            float& top = t < 0.1 ? start : t > 86 ? end : peak;
+            top = std::fmax(top, float(std::fmax(std::fabs(l), std::fabs(r))));
+            (t >= 25 && t < 50 ? camp : t >= 50 && t < 82 ? bus : other) += l * l + r * r;
+            ll += w * l * l, rr += w * r * r, lr += w * l * r;
+        }
     openmpt_module_destroy(mod);
     EXPECT_GT(peak, 0.3f) << "the music is (nearly) silent";
     EXPECT_LT(peak, 1.0f) << "the music clips";
+    EXPECT_TRUE(start < 0.001f && end < 0.01f) << "the repeat is heard: " << start << ", " << end;
+    EXPECT_GT(bus / 32, 2 * camp / 25) << "the bus section is not 3 dB above the campfire";
+    EXPECT_LT(lr / std::sqrt(ll * rr), 0.9) << "left and right are (nearly) the same";
 }

@@ -39,8 +39,8 @@ Tone synthKick(int homeNote) {
     for (size_t i = 0; i < t.pcm.size(); i++) {
         const double time = i / rate;
         phase += kTwoPi * (46.0 + 120.0 * std::exp(-time / 0.03)) / rate;
-        const double body = std::sin(phase) * std::exp(-time / 0.17);
-        const double click = rng.uniform() * std::exp(-time / 0.002) * 0.35;
+        const double body = std::sin(phase) * std::exp(-time / 0.1);
+        const double click = rng.uniform() * std::exp(-time / 0.003) * 0.5;
         t.pcm[i] = float(std::tanh(1.6 * (body + click)));
     }
     fadeEnds(t.pcm, 0, 400);
@@ -87,7 +87,7 @@ Tone synthCrash(int homeNote) {
     Tone t = drum(24, homeNote, 1.5);
     const double rate = rateOfStep(t.rateStep);
     synth::Rng rng(15);
-    OnePole hp1(3000, rate), hp2(3000, rate), lp(12000, rate);
+    OnePole hp1(3000, rate), hp2(3000, rate), lp(15000, rate);
     double f[12];
     for (double& v : f)
         v = 500.0 + 700.0 * (0.5 + 0.5 * rng.uniform());
@@ -97,7 +97,7 @@ Tone synthCrash(int homeNote) {
         for (double v : f)
             m += std::sin(kTwoPi * v * time) >= 0 ? 1.0 : -1.0;
         const double source = 0.5 * m / 12.0 + 0.8 * rng.uniform();
-        const double env = 0.75 * std::exp(-time / 0.45) + 0.25 * std::exp(-time / 0.05);
+        const double env = 0.7 * std::exp(-time / 0.45) + 0.6 * std::exp(-time / 0.04);
         t.pcm[i] = float(lp.low(hp2.high(hp1.high(source))) * env);
     }
     fadeEnds(t.pcm, 10, 6000);

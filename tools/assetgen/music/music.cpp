@@ -16,7 +16,8 @@ namespace {
 
 constexpr float kVorbisQuality = 0.6f;
 
-// Every note sets its volume in the volume column, so the samples keep the default volume.
+// Every note sets its volume in the volume column, so the samples keep the default volume. Panning spreads
+// the band across the field around the bass and the kick in the middle.
 struct SampleSpec {
     const char* name;
     Tone tone;
@@ -62,12 +63,12 @@ XmInstrument drumKit(int& serial) {
     ins.name = "drums";
     const std::vector<SampleSpec> specs = {
         {"kick", synthKick(kKeyKick), 128},
-        {"snare", synthSnare(kKeySnare), 120},
-        {"hat", synthHat(kKeyClosedHat, false), 160},
-        {"open hat", synthHat(kKeyOpenHat, true), 160},
-        {"crash", synthCrash(kKeyCrash), 96},
-        {"tom", synthTom(kKeyLowTom), 110},
-        {"sleigh bells", synthSleigh(kKeySleigh), 176},
+        {"snare", synthSnare(kKeySnare), 160},
+        {"hat", synthHat(kKeyClosedHat, false), 224},
+        {"open hat", synthHat(kKeyOpenHat, true), 224},
+        {"crash", synthCrash(kKeyCrash), 32},
+        {"tom", synthTom(kKeyLowTom), 96},
+        {"sleigh bells", synthSleigh(kKeySleigh), 240},
     };
     const int keys[7] = {kKeyKick, kKeySnare, kKeyClosedHat, kKeyOpenHat, kKeyCrash, kKeyLowTom, kKeySleigh};
     for (int i = 0; i < 7; i++)
@@ -102,19 +103,19 @@ bool writeMusic(const std::string& dir) {
     sustainEnvelope(bass, 0, 2400);
     m.instruments.push_back(bass);
 
-    XmInstrument pad = pitched("pad", synthPad, {37, 49, 61}, 128, serial);
+    XmInstrument pad = pitched("pad", synthPad, {37, 49, 61}, 224, serial);
     sustainEnvelope(pad, 5, 700);
     m.instruments.push_back(pad);
 
-    XmInstrument piano = pitched("piano", synthPiano, {37, 49, 61, 73}, 96, serial);
+    XmInstrument piano = pitched("piano", synthPiano, {37, 49, 61, 73}, 32, serial);
     sustainEnvelope(piano, 0, 4000);
     m.instruments.push_back(piano);
 
-    XmInstrument bells = pitched("bells", synthBell, {61, 68, 75, 82}, 168, serial);
+    XmInstrument bells = pitched("bells", synthBell, {61, 68, 75, 82}, 224, serial);
     sustainEnvelope(bells, 0, 3000);
     m.instruments.push_back(bells);
 
-    XmInstrument flute = pitched("flute", synthFlute, {58, 70, 82}, 136, serial);
+    XmInstrument flute = pitched("flute", synthFlute, {58, 70, 82}, 48, serial);
     sustainEnvelope(flute, 2, 2200);
     flute.vibratoType = 0;
     flute.vibratoSweep = 40;

@@ -6,7 +6,7 @@
 #include <cstring>
 
 // The mix: each instrument's volumes are scaled by its level, in percent.
-static const int kLevel[7] = {0, 100, 100, 140, 110, 100, 90};
+static const int kLevel[7] = {0, 97, 97, 136, 107, 97, 87};
 
 void put(XmPattern& p, int row, int channel, int instrument, int note, int volume) {
     if (row < 0 || row >= kXmRows || channel < 0 || channel >= kXmChannels)
@@ -62,7 +62,7 @@ void melody(XmPattern& p, int channel, int instrument, int row, int volume, cons
     }
 }
 
-void beat(XmPattern& p, int channel, int row, const char* hits) {
+void beat(XmPattern& p, int channel, int row, const char* hits, int level) {
     struct Hit {
         char c;
         int key, volume;
@@ -78,7 +78,21 @@ void beat(XmPattern& p, int channel, int row, const char* hits) {
             continue;
         for (const Hit& h : kit)
             if (h.c == *s)
-                put(p, row, channel, kDrums, h.key, h.volume);
+                put(p, row, channel, kDrums, h.key, (h.volume * level + 50) / 100);
         row++;
     }
+}
+
+void late(XmPattern& p, int row, int ticks) {
+    for (XmCell& c : p.cells[row])
+        if (c.note && c.note != kXmKeyOff) {
+            c.effect = 0x0E;
+            c.param = uint8_t(0xD0 | ticks);
+        }
+}
+
+void slide(XmPattern& p, int channel, int from, int to, int step, int perTick) {
+    for (int row = from; row < to && row < kXmRows; row += step)
+        if (!p.cells[row][channel].volume)
+            p.cells[row][channel].volume = uint8_t(perTick < 0 ? 0x60 - perTick : 0x70 + perTick);
 }

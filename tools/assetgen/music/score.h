@@ -19,7 +19,15 @@ void melody(XmPattern& p, int channel, int instrument, int row, int volume, cons
 
 // One drum hit per character from `row` on (blanks and bars are skipped): k kick, q soft kick, s snare,
 // S accent, g ghost, x hat, y soft hat, o open hat, j sleigh, i soft sleigh, C crash, c soft crash,
-// l m h low, mid and high tom, '.' nothing.
-void beat(XmPattern& p, int channel, int row, const char* hits);
+// l m h low, mid and high tom, '.' nothing; `level` scales the volumes, in percent.
+void beat(XmPattern& p, int channel, int row, const char* hits, int level = 100);
 
 void put(XmPattern& p, int row, int channel, int instrument, int note, int volume);
+
+// Every note on `row` starts `ticks` ticks late (the note delay effect), so that a hit falls on a moment
+// that lies between two rows.
+void late(XmPattern& p, int row, int ticks);
+
+// Volume slides in the volume column of `channel` on every `step`-th row of [from, to): `perTick` up, or
+// down when negative, on each tick but the first.
+void slide(XmPattern& p, int channel, int from, int to, int step, int perTick);

@@ -29,16 +29,19 @@ Tone synthBass(int root) {
     t.pcm.assign(size_t(attack + loop), 0.0f);
     t.loopStart = uint32_t(attack);
     t.loopLength = uint32_t(loop);
-    const int harmonics = std::min(30, int(0.42 * rate / f));
+    // A sawtooth through a low-pass that closes from 2.6 kHz to 1.1 kHz: the harmonics above 200 Hz
+    // carry the line on small speakers, where the fundamental is lost.
+    const int harmonics = std::min(60, int(0.45 * rate / f));
     for (size_t i = 0; i < t.pcm.size(); i++) {
         const double time = i / rate;
         const double settle = 1.0 - ramp(double(i), attack);
-        const double dark = 0.42 - 0.34 * settle * settle;
-        const double level = (0.62 + 0.38 * settle * settle) * ramp(time, 0.004);
+        const double cutoff = 1100.0 + 1500.0 * settle * settle;
+        const double level = (0.75 + 0.25 * settle) * ramp(time, 0.004);
         double sum = 0;
-        for (int h = 1; h <= harmonics; h++)
-            sum += std::sin(kTwoPi * h * f * double(i) / rate) * std::exp(-(h - 1) * dark) / h;
-        sum += 0.5 * std::sin(kTwoPi * f * double(i) / rate);
+        for (int h = 1; h <= harmonics; h++) {
+            const double x = h * f / cutoff;
+            sum += std::sin(kTwoPi * h * f * double(i) / rate) / h / std::sqrt(1.0 + x * x * x * x);
+        }
         t.pcm[i] = float(sum * level);
     }
     normalize(t.pcm, 0.85f);
@@ -129,13 +132,13 @@ Tone synthFlute(int root) {
     t.pcm.assign(size_t(attack + loop), 0.0f);
     t.loopStart = uint32_t(attack);
     t.loopLength = uint32_t(loop);
-    const double level[5] = {1.0, 0.32, 0.14, 0.06, 0.03};
+    const double level[7] = {1.0, 0.42, 0.24, 0.13, 0.08, 0.05, 0.03};
     synth::Rng rng(uint32_t(300 + root));
     double breath = 0;
     for (size_t i = 0; i < t.pcm.size(); i++) {
         const double time = i / rate;
         double v = 0;
-        for (int h = 1; h <= 5; h++)
+        for (int h = 1; h <= 7; h++)
             if (h * f < 0.45 * rate)
                 v += level[h - 1] * std::sin(kTwoPi * h * f * double(i) / rate);
         v *= ramp(time, 0.04);
