@@ -5,13 +5,11 @@
 #include "show/clock.h"
 #include "show/frame.h"
 #include "show/particles.h"
-#include "util/pngwrite.h"
 
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -116,19 +114,6 @@ Frame drawShowFrame(float time, float delta) {
     renderFrame();
     glFlush();
     return readFrame();
-}
-
-void keepFrame(const Frame& frame, const std::string& name) {
-    PngData png;
-    png.width = frame.width;
-    png.height = frame.height;
-    png.colorType = PNG_COLOR_TYPE_RGB;
-    for (size_t i = 0; i < frame.rgba.size(); i += 4)
-        png.bytes.insert(png.bytes.end(), &frame.rgba[i], &frame.rgba[i + 3]);
-    if (std::FILE* file = std::fopen((std::string(PLIX_BINARY_DIR) + "/" + name + ".png").c_str(), "wb")) {
-        writePng(file, png, false);
-        std::fclose(file);
-    }
 }
 
 float FeedbackQuad::width() const {

@@ -29,16 +29,13 @@ struct Frame {
     const unsigned char* at(int x, int y) const { return rgba.data() + (size_t(y) * width + x) * 4; }
 };
 
-// Opens a new 640 x 480 offscreen context in place of the last, prepares the show in it as start-up does
-// and draws the first frame (songTime 0); then puts the pools back to their start state. Every test that
-// draws starts here, from the same GL state whatever ran before. False, with the reason, when there is no
-// context.
+// Opens a new 640 x 480 offscreen context in place of the last (no test sees another's GL state), prepares
+// the show as start-up does, draws the first frame and puts the pools back to their start state. False,
+// with the reason, when there is no context.
 bool openShowHarness(std::string* reason = nullptr);
 Frame readFrame();
 // Sets the clock as an idle tick leaves it, draws one frame as the display callback does and reads it.
 Frame drawShowFrame(float songTime, float frameDelta);
-// Saves a frame that failed a check beside the test binaries, for looking at.
-void keepFrame(const Frame& frame, const std::string& name);
 
 // A quad as GL feedback gives it back: triangles (0, 1, 3) and (1, 2, 3) of its corners, in window
 // coordinates (y up), with the colour after lighting and the texture coordinates.

@@ -100,14 +100,6 @@ wait_clock() {
     wait_for 20 "grep -q '^clock [^0]\|^clock 0\.0*[1-9]' $work/watch" || fail "the clock did not start within 20 s"
 }
 
-# wait_readings SKIP: waits until the frames' clock readings after the first SKIP span a second and a half
-# of wall time, however slowly a busy machine draws.
-wait_readings() {
-    wait_for 30 "grep '^clock ' $work/watch | tail -n +$(($1 + 1)) |
-        awk 'NR == 1 { t0 = \$3 } { t = \$3 } END { exit !(NR >= 5 && t - t0 >= 1.5e9) }'" ||
-        fail "frames with clock readings stopped after $(events clock) of them"
-}
-
 # wait_exit SECONDS: waits for plix to end and sets $status; fails if it is still running.
 wait_exit() {
     wait_for "$1" "! alive" || fail "plix still running after $1 s"

@@ -1,26 +1,31 @@
-// Drawing OIA meshes: the two slots' triangles, red or in the caller's colour, and the normals as unlit
-// lines from each vertex, with the GL state given back.
+// Drawing OIA meshes: the slots' triangles, red or in the caller's colour, and the normals as unlit lines
+// from each vertex, last vertex first, with the GL state given back.
 #include "show/frame.h"
 #include "tests/support.h"
 #include "util/oia.h"
 
-#include <cmath>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A triangle facing the viewer in the view's -1 to 1 cube: normal, then position, for each vertex.
-float triangle[18] = {0, 0, 1, -0.5f, -0.5f, 0, 0, 1, 0, 0.5f, -0.5f, 0, 1, 0, 0, 0, 0.5f, 0};
-const float red[4] = {1, 0, 0, 1}, blue[4] = {0.25f, 0.5f, 0.75f, 1}, normal[4] = {0.7f, 0.3f, 0.3f, 0.8f};
+using Color = std::array<float, 4>;
 
-// Vertex v lies at point p of the cube (the view covers the window) in the given colour.
-void expectVertex(const FeedbackVertex& v, const float* p, const float* color) {
-    EXPECT_TRUE(std::fabs(v.x - (p[0] + 1) * 320) < 1e-3 && std::fabs(v.y - (p[1] + 1) * 240) < 1e-3 &&
-                std::fabs(v.z - (p[2] + 1) / 2) < 1e-6 && std::fabs(v.color[0] - color[0]) < 1e-6 &&
-                std::fabs(v.color[1] - color[1]) < 1e-6 && std::fabs(v.color[2] - color[2]) < 1e-6 &&
-                std::fabs(v.color[3] - color[3]) < 1e-6)
-        << v.x << ", " << v.y << ", " << v.z << " in " << v.color[0] << ", " << v.color[1] << ", "
-        << v.color[2] << ", " << v.color[3];
+// Each vertex as a point of the view's -1 to 1 cube (the view covers the window) and its colour.
+std::vector<float> seen(const std::vector<FeedbackVertex>& vertices) {
+    std::vector<float> out;
+    for (const FeedbackVertex& v : vertices)
+        out.insert(out.end(), {v.x / 320 - 1, v.y / 240 - 1, v.z * 2 - 1, v.color[0], v.color[1], v.color[2],
+                               v.color[3]});
+    return out;
+}
+
+// The same for points (x, y, z after each other) all in one colour.
+std::vector<float> drawn(const std::vector<float>& points, const Color& c) {
+    std::vector<float> out;
+    for (size_t i = 0; i < points.size(); i += 3)
+        out.insert(out.end(), {points[i], points[i + 1], points[i + 2], c[0], c[1], c[2], c[3]});
+    return out;
 }
 
 } // namespace
@@ -32,36 +37,30 @@ TEST(Meshes, SlotsDrawRedOrInTheCallersColourAndNormalsAreUnlitLinesLastVertexFi
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_LIGHTING);
+    // A triangle facing the viewer: its positions, and normal then position for each vertex.
+    std::vector<float> corners = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0, 0.5f, 0};
+    std::vector<float> withNormals = {0, 0, 1, -0.5f, -0.5f, 0, 0, 1, 0, 0.5f, -0.5f, 0, 1, 0, 0, 0, 0.5f, 0};
+    Mesh meshes[2] = {{GL_N3F_V3F, 24, GL_TRIANGLES, 3, reinterpret_cast<unsigned char*>(withNormals.data())},
+                      {GL_V3F, 12, GL_TRIANGLES, 3, reinterpret_cast<unsigned char*>(corners.data())}};
+    const Color blue = {0.25f, 0.5f, 0.75f, 1};
     redMesh = plainMesh = nullptr;
     EXPECT_TRUE(captureTriangles(drawRedMesh).empty() && captureTriangles(drawPlainMesh).empty());
-    float bare[9] = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0, 0.5f, 0};
-    Mesh withNormals{GL_N3F_V3F, 24, GL_TRIANGLES, 3, reinterpret_cast<unsigned char*>(triangle)};
-    Mesh positions{GL_V3F, 12, GL_TRIANGLES, 3, reinterpret_cast<unsigned char*>(bare)};
-    for (Mesh* mesh : {&withNormals, &positions}) {
-        redMesh = plainMesh = mesh;
-        glColor4fv(blue);
-        const auto plain = captureTriangles(drawPlainMesh), redOnes = captureTriangles(drawRedMesh);
-        ASSERT_TRUE(plain.size() == 3 && redOnes.size() == 3) << "stride " << mesh->stride;
-        for (int i = 0; i < 3; i++)
-            expectVertex(plain[size_t(i)], &triangle[6 * i + 3], blue),
-                expectVertex(redOnes[size_t(i)], &triangle[6 * i + 3], red);
+    for (Mesh& mesh : meshes) {
+        redMesh = plainMesh = &mesh;
+        glColor4fv(blue.data());
+        EXPECT_EQ(seen(captureTriangles(drawPlainMesh)), drawn(corners, blue)) << "stride " << mesh.stride;
+        EXPECT_EQ(seen(captureTriangles(drawRedMesh)), drawn(corners, {1, 0, 0, 1}))
+            << "stride " << mesh.stride;
     }
     redMesh = plainMesh = nullptr;
 
     setLight(); // lit and in a colour of its own, as a frame leaves it
-    glColor4fv(blue);
-    const auto lines = captureLines([&] { drawNormals(&withNormals); });
-    ASSERT_EQ(lines.size(), 6u);
-    for (int i = 0; i < 3; i++) {
-        const float* v = &triangle[6 * (2 - i)];
-        const float tip[3] = {v[3] + v[0], v[4] + v[1], v[5] + v[2]};
-        expectVertex(lines[size_t(2 * i)], v + 3, normal),
-            expectVertex(lines[size_t(2 * i + 1)], tip, normal);
-    }
-    float color[4];
-    glGetFloatv(GL_CURRENT_COLOR, color);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D) && color[0] == blue[0]);
-    EXPECT_TRUE(captureLines([&] { drawNormals(&positions); }).empty() &&
+    glColor4fv(blue.data());
+    EXPECT_EQ(seen(captureLines([&] { drawNormals(&meshes[0]); })),
+              drawn({0, 0.5f, 0, 1, 0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, -0.5f, 0, -0.5f, -0.5f, 1},
+                    {0.7f, 0.3f, 0.3f, 0.8f}));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D)) << "the state is given back";
+    EXPECT_TRUE(captureLines([&] { drawNormals(&meshes[1]); }).empty() &&
                 captureLines([] { drawNormals(nullptr); }).empty())
         << "nothing to show without normals";
 }

@@ -179,7 +179,5 @@ TEST_F(Scenes, SparksStandAsASwayingColumnInTheSkyAndNeverShowOverTheCrowd) {
         // its upper third.
         EXPECT_GT(glow, 1000) << "at " << time << " s";
         EXPECT_LT(highest, f.height / 3) << "at " << time << " s";
-        if (HasFailure())
-            keepFrame(f, "fire-" + std::to_string(int(time)));
     }
 }

@@ -70,9 +70,5 @@ TEST(Credits, EveryGlyphShowsItsCellWhereTurnDropAndScaleTakeIt) {
                 EXPECT_TRUE(q.v[0].color[0] == 1.0f && std::fabs(q.v[0].color[1] - 0.9f) < 1e-6f &&
                             q.v[0].color[2] == 0.0f && std::fabs(q.v[0].color[3] - 0.4f) < 1e-6f);
             }
-        if (t == 0.0f) { // the first glyphs of lines 1 and 5 as the overlay's own numbers give them
-            EXPECT_NEAR(overlayX(quads[0].withTexture(86 % 16 / 16.0f, 86 / 16 / 16.0f)->x), 80, 0.01);
-            EXPECT_NEAR(overlayY(quads[size_t(creditGlyphs - 29)].withTexture(0.5f, 0.0f)->y), 576, 0.01);
-        }
     }
 }

@@ -28,10 +28,9 @@ TEST(AssetStreams, OpenTakesTheWholeCaseSensitiveNameOnly) {
     ASSERT_NE(end, nullptr);
     EXPECT_TRUE(end->position == 0 && end->bytes == embeddedAssets[8].bytes);
     closeAsset(end);
-    const char* const wrongNames[] = {"data/theend.png", "TheEnd.png", "data/TheEnd.png ",
-                                      "data/TheEnd",     "",           nullptr};
-    for (const char* wrong : wrongNames)
-        EXPECT_EQ(openAsset(wrong), nullptr) << (wrong ? wrong : "null");
+    for (const char* wrong : {"data/theend.png", "TheEnd.png", "data/TheEnd.png ", "data/TheEnd", ""})
+        EXPECT_EQ(openAsset(wrong), nullptr) << wrong;
+    EXPECT_EQ(openAsset(nullptr), nullptr);
 }
 
 TEST(AssetStreams, ReadsAndSeeksStayWithinTheFile) {

@@ -113,9 +113,6 @@ TEST(UpdateSnow, MovesByTheStepFadesToZeroAndRespawnsOnlyBelowZeroLife) {
                 snowPool[0].position[1] == 246.0f);
     EXPECT_FLOAT_EQ(snowPool[0].color[3], 0.25f - 0.16f * 0.5f);
     EXPECT_EQ(snowPool[0].color[0], 1.0f) << "only the alpha of a flake changes";
-    tick(updateSnow, -2.0f); // backwards: nothing respawns, nothing is clamped from above
-    EXPECT_TRUE(snowPool[0].life == 2.0f && snowPool[0].position[0] == 340.0f);
-    EXPECT_FLOAT_EQ(snowPool[0].color[3], 0.17f + 0.32f);
 
     // A stalled frame: each flake respawns once, then moves the whole step; the fade stops at 0.
     int next = 0;
@@ -144,10 +141,8 @@ TEST(UpdateFire, MovesByTheStepAndHoldsEachColourAtZeroOnItsOwn) {
     tick(updateFire, 5.0f);
     const Particle& s = firePool[0];
     EXPECT_TRUE(s.position[0] == 600.0f && s.position[1] == 210.0f && s.life == 5.5f);
-    EXPECT_FLOAT_EQ(s.color[0], 0.8f);
-    EXPECT_FLOAT_EQ(s.color[1], 0.6f);
-    EXPECT_FLOAT_EQ(s.color[2], 0.4f);
-    EXPECT_FLOAT_EQ(s.color[3], 0.2f);
+    for (int c = 0; c < 4; c++)
+        EXPECT_FLOAT_EQ(s.color[c], 0.8f - 0.2f * c) << "colour " << c;
     tick(updateFire, 5.5f); // life lands on 0: no respawn yet; blue and alpha stop at 0
     EXPECT_TRUE(s.life == 0.0f && s.position[1] == 166.0f && s.color[2] == 0.0f && s.color[3] == 0.0f);
     EXPECT_FLOAT_EQ(s.color[0], 0.58f);
@@ -157,13 +152,9 @@ TEST(UpdateFire, MovesByTheStepAndHoldsEachColourAtZeroOnItsOwn) {
 
 TEST(BusScene, AFiguresPlaceAndTiltFollowItsOwnTimeAlone) {
     initPassengers();
-    for (float earlier : {0.0f, 20.0f, 1.5f}) {
-        movePassenger(6, earlier);
-        movePassenger(6, 1.5f);
-        EXPECT_FLOAT_EQ(passengers[6].position[0], 50.0f - 225.0f);
-        EXPECT_FLOAT_EQ(passengers[6].angle, float(4.0 + 8.0 * std::sin(7.5)));
-    }
-    EXPECT_EQ(passengers[5].position[0], 50.0f) << "only its own figure moves";
+    movePassenger(6, 20.0f), movePassenger(6, 1.5f); // where it was before does not count
+    EXPECT_TRUE(passengers[6].position[0] == 50.0f - 225.0f && passengers[5].position[0] == 50.0f);
+    EXPECT_FLOAT_EQ(passengers[6].angle, float(4.0 + 8.0 * std::sin(7.5)));
 }
 
 TEST(Clock, FollowsThePositionStepByStepWithoutClamping) {
