@@ -75,6 +75,7 @@ XmInstrument drumKit(int& serial) {
         ins.keymap[keys[i] - 1] = uint8_t(i);
     ins.keymap[kKeyMidTom - 1] = 5;
     ins.keymap[kKeyHighTom - 1] = 5;
+    ins.keymap[kKeySplash - 1] = 4;
     addSamples(ins, specs, serial);
     return ins;
 }

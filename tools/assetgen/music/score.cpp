@@ -71,7 +71,7 @@ void beat(XmPattern& p, int channel, int row, const char* hits, int level) {
         {'k', kKeyKick, 60},   {'q', kKeyKick, 36},      {'s', kKeySnare, 58},     {'S', kKeySnare, 64},
         {'g', kKeySnare, 22},  {'x', kKeyClosedHat, 34}, {'y', kKeyClosedHat, 20}, {'o', kKeyOpenHat, 30},
         {'j', kKeySleigh, 34}, {'i', kKeySleigh, 20},    {'C', kKeyCrash, 64},     {'c', kKeyCrash, 40},
-        {'l', kKeyLowTom, 44}, {'m', kKeyMidTom, 40},    {'h', kKeyHighTom, 34},
+        {'Z', kKeySplash, 64}, {'l', kKeyLowTom, 44},    {'m', kKeyMidTom, 40},    {'h', kKeyHighTom, 34},
     };
     for (const char* s = hits; *s; s++) {
         if (*s == ' ' || *s == '|')

@@ -6,9 +6,9 @@
 // The six instruments of the song, numbered as in the module.
 enum Instrument { kDrums = 1, kBass, kPad, kPiano, kBells, kFlute };
 
-// The drum kit's keys: each hit sounds as made on its own key.
+// The drum kit's keys: each hit sounds as made on its own key; the splash is the crash a fourth higher.
 constexpr int kKeyKick = 49, kKeySnare = 51, kKeyClosedHat = 55, kKeyLowTom = 56, kKeySleigh = 57,
-              kKeyMidTom = 58, kKeyOpenHat = 59, kKeyHighTom = 60, kKeyCrash = 62;
+              kKeyMidTom = 58, kKeyOpenHat = 59, kKeyHighTom = 60, kKeyCrash = 62, kKeySplash = 67;
 
 // "F#5" -> 67 (C-4 is 49); -1 for text that is no note.
 int parseNote(const char* text);
@@ -18,7 +18,7 @@ int parseNote(const char* text);
 void melody(XmPattern& p, int channel, int instrument, int row, int volume, const char* tokens);
 
 // One drum hit per character from `row` on (blanks and bars are skipped): k kick, q soft kick, s snare,
-// S accent, g ghost, x hat, y soft hat, o open hat, j sleigh, i soft sleigh, C crash, c soft crash,
+// S accent, g ghost, x hat, y soft hat, o open hat, j sleigh, i soft sleigh, C crash, c soft crash, Z splash,
 // l m h low, mid and high tom, '.' nothing; `level` scales the volumes, in percent.
 void beat(XmPattern& p, int channel, int row, const char* hits, int level = 100);
 

@@ -35,21 +35,22 @@ const char* const kThemeA = "F#5/2 A5/2 D6/4 C#6/2 A5/2 F#5/4 "
                             "G5/2 B5/2 D6/3 E6/1 D6/2 B5/2 G5/4 "
                             "A5/2 C#6/2 E6/4 D6/2 C#6/2 A5/2 E5/2";
 
-// A passenger steps out, `ticks` into `row`: a crash, a kick and an accented snare under three rising bell
-// notes. The drums stop for the two rows before it (the hats for three) and the bass and piano push their
-// note from there onto the hit, so that it stands out of the groove.
+// A passenger steps out, `ticks` into `row`: a splash, a kick and an accented snare under three rising bell
+// notes. The drums and the flute stop for the two rows before it (the hats for three) and the bass and piano
+// push their note from there onto the hit, so that it stands out of the groove.
 void figure(XmPattern& p, int row, int ticks, const char* a, const char* b, const char* c) {
     const std::string tokens = std::string(a) + "/1@50 " + b + "/1@48 " + c + "/4@52 r/1";
     melody(p, chCrash, kBells, row, 50, tokens.c_str());
     for (int ch : {chBass, chPiano})
         if (!p.cells[row][ch].note)
             p.cells[row][ch] = p.cells[row - 2][ch].note ? p.cells[row - 2][ch] : p.cells[row - 1][ch];
-    for (int ch : {chKick, chSnare, chHat, chBass, chPiano})
+    for (int ch : {chKick, chSnare, chHat, chBass, chPiano, chLead})
         p.cells[row - 2][ch] = p.cells[row - 1][ch] = XmCell{};
     put(p, row - 3, chHat, 0, kXmKeyOff, 0);
+    p.cells[row - 2][chLead].volume = 0x10; // silent at once: a key-off would fade too slowly
     beat(p, chKick, row, "k", 65);
     beat(p, chSnare, row, "S", 85);
-    beat(p, chHat, row, "C", 90);
+    beat(p, chHat, row, "Z", 90);
     late(p, row, ticks);
 }
 
