@@ -1,11 +1,14 @@
-// A/V offset on a PulseAudio server (the one PULSE_SERVER names): how far what is heard lies from what
-// soundGetTime reports. It records the default sink's monitor while the sound layer plays the song
-// through SDL's pulseaudio driver, finds the music's sharp onsets in the recording by matching the song
-// rendered offline, and compares the wall time at which each onset was heard with the wall time at
-// which soundGetTime reported its position. The recording's timeline comes from the server's timing
-// reports; a first phase checks it against clicks played by a second stream. Prints, asserts nothing.
+// A/V offset on a PulseAudio server or PipeWire's pulse server (the one PULSE_SERVER names): how far
+// what is heard lies from what soundGetTime reports. It records the default sink's monitor while the
+// sound layer plays the song through SDL's pulseaudio driver, finds the music's sharp onsets in the
+// recording by matching the song rendered offline, and compares the wall time at which each onset was
+// heard with the wall time at which soundGetTime reported its position. On PulseAudio the recording's
+// timeline comes from the server's timing reports; on PipeWire, which reports none for a monitor, from
+// PipeWire's graph clock (pipewire_path.h). A first phase checks the timeline against clicks played by
+// a second stream. Prints, asserts nothing.
 // Usage: avsync_bench [RUNS] [SECONDS]: RUNS with an idle sink, then RUNS with a sink already playing;
-// bench/pulse.sh runs it on a private server.
+// bench/pulse.sh and bench/pipewire.sh run it on a private server.
+#include "bench/pipewire_path.h"
 #include "sound/assetfiles.h"
 #include "sound/sound.h"
 #include "util/assets.h"
@@ -41,6 +44,7 @@ void sleepFor(double seconds) {
 
 pa_threaded_mainloop* loop;
 pa_context* context;
+bool onPipewire; // then the monitor is recorded through PipeWire's own API
 
 // One timing report: the stream frame being heard at the wall time half-way through its round trip.
 struct Report {
@@ -149,18 +153,21 @@ bool connect() {
     return state == PA_CONTEXT_READY;
 }
 
-std::string defaultSink() {
-    std::string name;
+// The server's name and its default sink.
+std::pair<std::string, std::string> serverAndSink() {
+    std::pair<std::string, std::string> names;
     pa_threaded_mainloop_lock(loop);
     waitFor(pa_context_get_server_info(
         context,
         [](pa_context*, const pa_server_info* i, void* user) {
-            *static_cast<std::string*>(user) = i ? i->default_sink_name : "";
+            if (i)
+                *static_cast<std::pair<std::string, std::string>*>(user) = {i->server_name,
+                                                                            i->default_sink_name};
             pa_threaded_mainloop_signal(loop, 0);
         },
-        &name));
+        &names));
     pa_threaded_mainloop_unlock(loop);
-    return name;
+    return names;
 }
 
 // The sink's state and its latency now, as "idle, latency 1931 ms".
@@ -269,10 +276,15 @@ struct Stats {
 // recorded. Each click is heard when the click stream's reports say; the recording's timeline must say
 // the same of the sample where the click appears, and never a time before the click was written. The
 // clicks stream keeps 50 ms in hand, so that a busy machine does not let it run dry.
+// On PipeWire the same clicks are also recorded through PipeWire's own API, placed on the graph clock.
 void calibrate(const std::string& sink) {
     Stream recorder, clicks;
     clicks.clickPeriod = rate / 4;
     std::printf("calibration (sink %s before)\n", sinkState(sink).c_str());
+    if (onPipewire) {
+        pipewireStartRecording(sink);
+        pipewireClicks(sink, 1.0);
+    }
     if (!open(recorder, sink + ".monitor", true, 0) || !open(clicks, sink, false, 50)) {
         std::printf("  could not open the streams\n");
         return;
@@ -283,6 +295,10 @@ void calibrate(const std::string& sink) {
     // idle no longer match what the monitor delivers, so no report is asked for meanwhile.
     sleepFor(2.5);
     close(recorder);
+    if (onPipewire) {
+        pipewireClicks(sink, 1.0);
+        pipewireStopRecording();
+    }
     // Each click found in the recording is paired with the written click heard nearest to it.
     std::vector<double> clickHeard;
     for (size_t k = 0; k < clicks.clicksWritten.size(); ++k)
@@ -318,6 +334,17 @@ void calibrate(const std::string& sink) {
     error.print("afterwards");
     std::printf("  the recording's time of each click less the time it was written (50 ms buffer):\n");
     sinceWritten.print("all clicks");
+    int lag = onPipewire ? pipewireMonitorLag() : -1;
+    if (lag < 0)
+        return;
+    Stats native;
+    const std::vector<float>& heard = pipewireRecorded();
+    for (size_t i = 0, k = 0; i < heard.size(); ++i)
+        if (heard[i] >= 0.5f && k < clickHeard.size())
+            native.add(clickHeard[k++] - pipewireHeardAt(double(i), lag));
+    std::printf("  the click stream's time of each click less PipeWire's graph clock (%d cycles, %d gaps):\n",
+                pipewireCycles(), pipewireCycleGaps());
+    native.print("all clicks");
 }
 
 // The song as the sound layer renders it, channels averaged.
@@ -423,8 +450,10 @@ RunResult play(const std::string& sink, const std::vector<float>& song, const st
     if (warm)
         sleepFor(1.0);
     std::printf("  sink %s before;", sinkState(sink).c_str());
-    if (!open(recorder, sink + ".monitor", true, 0))
+    if (onPipewire ? !pipewireStartRecording(sink) : !open(recorder, sink + ".monitor", true, 0))
         return result;
+    if (onPipewire)
+        pipewireClicks(sink, 1.0); // before and after the song: the monitor's lag in this recording
     if (!soundInit(rate)) {
         std::printf("no audio device\n");
         return result;
@@ -438,7 +467,7 @@ RunResult play(const std::string& sink, const std::vector<float>& song, const st
         int ms = soundGetTime(music);
         if (ms != clock.back().ms)
             clock.push_back({t, ms});
-        if (t >= nextAsk) {
+        if (t >= nextAsk && !onPipewire) {
             askTiming(recorder);
             nextAsk = t + 0.01;
         }
@@ -446,22 +475,34 @@ RunResult play(const std::string& sink, const std::vector<float>& song, const st
     }
     soundFreeSong(music);
     soundClose();
-    close(recorder);
+    int lag = -1;
+    if (onPipewire) {
+        pipewireClicks(sink, 1.0);
+        pipewireStopRecording();
+        std::printf("\n");
+        if ((lag = pipewireMonitorLag()) < 0)
+            return result;
+    } else {
+        close(recorder);
+    }
     if (warm)
         close(keeper);
     if (clock.size() > 1)
         result.stall = clock[1].wall - played;
 
+    const std::vector<float>& heard = onPipewire ? pipewireRecorded() : recorder.mono;
     int64_t shift = -1;
     for (size_t onset : onsets) {
         if (onset > seconds * rate)
             break;
         // The first onset is looked for over the whole start of the recording, the others near the last.
-        shift = shift < 0 ? locate(song, recorder.mono, onset, 3 * rate, 3 * rate)
-                          : locate(song, recorder.mono, onset, shift, rate / 20);
+        shift = shift < 0 ? locate(song, heard, onset, 3 * rate, 3 * rate)
+                          : locate(song, heard, onset, shift, rate / 20);
         if (shift < 0)
             continue;
-        double offset = heardAt(recorder, double(onset + shift)) - reportedAt(clock, onset * 1000.0 / rate);
+        double found = double(onset + shift);
+        double offset = (onPipewire ? pipewireHeardAt(found, lag) : heardAt(recorder, found)) -
+                        reportedAt(clock, onset * 1000.0 / rate);
         if (std::isnan(offset))
             continue;
         double at = double(onset) / rate;
@@ -492,7 +533,14 @@ int main(int argc, char** argv) {
         std::printf("no PulseAudio server\n");
         return 1;
     }
-    std::string sink = defaultSink();
+    auto [server, sink] = serverAndSink();
+    if (server.find("PipeWire") != std::string::npos) {
+        std::printf("%s: the monitor is recorded through PipeWire's own API\n", server.c_str());
+        if (!(onPipewire = pipewireConnect())) {
+            std::printf("no connection to PipeWire\n");
+            return 1;
+        }
+    }
     serveSoundFromAssets();
     std::vector<float> song = renderSong(seconds + 1.0);
     std::vector<size_t> onsets = findOnsets(song);
@@ -536,5 +584,7 @@ int main(int argc, char** argv) {
     pa_threaded_mainloop_stop(loop);
     pa_context_unref(context);
     pa_threaded_mainloop_free(loop);
+    if (onPipewire)
+        pipewireDisconnect();
     return 0;
 }

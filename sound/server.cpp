@@ -5,11 +5,14 @@
 // buffer and its sink take to play out; the clock counts that much less. An answer can miss the last
 // piece SDL wrote, when our question overtakes it on the way into the server, but it cannot count
 // audio not yet written (SDL waits for the callback): so the largest recent answer is the one taken.
+// PipeWire's pulse server answers 0 and 0; what it holds is then read from the stream's own settings.
 #include "sound/internal.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <pulse/pulseaudio.h>
 #include <string>
@@ -81,6 +84,21 @@ struct Held {
     double seconds;
 };
 
+// PipeWire's pulse server keeps a stream's queue at its target length, asking for more each time the
+// graph takes a quantum, and SDL writes exactly what is asked for: when the callback runs, the server
+// holds the target length, and the quantum before it on its way to the sink.
+double pipewireHeld(const pa_sink_input_info* info) {
+    const char* target = pa_proplist_gets(info->proplist, "pulse.attr.tlength");
+    const char* quantum = pa_proplist_gets(info->proplist, "node.latency");
+    unsigned frames, rate;
+    size_t frameBytes = pa_frame_size(&info->sample_spec);
+    if (!target || !quantum || std::sscanf(quantum, "%u/%u", &frames, &rate) != 2 || !rate || !frameBytes ||
+        !info->sample_spec.rate)
+        return 0.0;
+    return double(std::strtoull(target, nullptr, 10) / frameBytes) / info->sample_spec.rate +
+           double(frames) / rate;
+}
+
 void heldAnswer(pa_context*, const pa_sink_input_info* info, int last, void* user) {
     auto* held = static_cast<Held*>(user);
     if (last) {
@@ -89,6 +107,8 @@ void heldAnswer(pa_context*, const pa_sink_input_info* info, int last, void* use
     }
     held->known = true;
     held->seconds = double(info->buffer_usec + info->sink_usec) / 1e6;
+    if (held->seconds == 0.0)
+        held->seconds = pipewireHeld(info);
 }
 
 } // namespace

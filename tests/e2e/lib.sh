@@ -1,10 +1,11 @@
-# Shared helpers of the end-to-end tests: an Xvfb and a PulseAudio server of their own, plix under the
-# watch library, waits. Sourced by each test with PLIX (the program) and WATCH (the preloaded library).
+# Shared helpers of the end-to-end tests: an Xvfb and a sound server of their own (PulseAudio, or PipeWire
+# with its pulse server when SOUND_SERVER=pipewire), plix under the watch library, waits. Sourced by each
+# test with PLIX (the program) and WATCH (the preloaded library).
 set -uo pipefail
 
 title="plix - NightShore 2003 - veduzuvoz"
 work=$(mktemp -d)
-xvfb_pid= plix_pid= pulse_pid= monitor_pid=
+xvfb_pid= plix_pid= pulse_pids=() monitor_pid=
 
 fail() {
     echo "FAIL: $*"
@@ -44,17 +45,21 @@ start_xvfb() {
 start_pulse() {
     local dir=$work/pulse
     mkdir -p "$dir"
-    printf '%s\n' "load-module module-null-sink sink_name=plix rate=44100" \
-        "load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
-        "set-default-sink plix" >"$dir/server.pa"
     echo "autospawn = no" >"$dir/client.conf"
-    env -u XDG_CONFIG_HOME HOME="$dir" XDG_RUNTIME_DIR="$dir" DBUS_SESSION_BUS_ADDRESS=disabled: \
-        pulseaudio -n -F "$dir/server.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        --log-target=file:"$dir/log" &
-    pulse_pid=$!
     pulse_env=(SDL_AUDIODRIVER=pulseaudio PULSE_SERVER="unix:$dir/native" PULSE_COOKIE="$dir/cookie"
         PULSE_CLIENTCONFIG="$dir/client.conf")
-    wait_for 10 "pulse info" || fail "PulseAudio did not start: $(cat "$dir/log" 2>/dev/null)"
+    if [[ ${SOUND_SERVER:-} == pipewire ]]; then
+        start_pipewire "$dir"
+    else
+        printf '%s\n' "load-module module-null-sink sink_name=plix rate=44100" \
+            "load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
+            "set-default-sink plix" >"$dir/server.pa"
+        env -u XDG_CONFIG_HOME HOME="$dir" XDG_RUNTIME_DIR="$dir" DBUS_SESSION_BUS_ADDRESS=disabled: \
+            pulseaudio -n -F "$dir/server.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+            --log-target=file:"$dir/log" &
+        pulse_pids=($!)
+    fi
+    wait_for 10 "pulse info" || fail "the sound server did not start: $(cat "$dir"/*log 2>/dev/null)"
     [[ ${1:-} == idle ]] && return 0
     heard=$dir/heard.raw
     env "${pulse_env[@]}" parec -d plix.monitor --raw --format=s16le --latency-msec=10 >"$heard" 2>/dev/null &
@@ -64,14 +69,41 @@ start_pulse() {
     pulse suspend-sink plix 1 && pulse suspend-sink plix 0 || fail "the sink could not be restarted"
 }
 
+# start_pipewire DIR: PipeWire, its pulse server (at DIR/native) and WirePlumber to link streams, with the
+# same null sink; DIR is their home, runtime and settings folder, and D-Bus is an address that leads nowhere.
+start_pipewire() {
+    local dir=$1 c="context" m=$(printf '{ name = libpipewire-module-%s } ' protocol-native metadata \
+        spa-node-factory client-node client-device session-manager access adapter link-factory)
+    local libs="$c.spa-libs = { audio.convert.* = audioconvert/libspa-audioconvert support.* = support/libspa-support }"
+    mkdir -p "$dir/pipewire" "$dir/wireplumber/main.lua.d"
+    echo "$c.properties = { core.daemon = true core.name = pipewire-0 default.clock.rate = 44100 }
+        $libs $c.modules = [ $m ] $c.objects = [ { factory = adapter args = { node.name = plix audio.rate = 44100
+        factory.name = support.null-audio-sink media.class = Audio/Sink audio.position = [ FL FR ] } } ]" \
+        >"$dir/pipewire/pipewire.conf"
+    echo "$c.properties = { wireplumber.script-engine = lua-scripting } $libs $c.modules = [ $m ]
+        wireplumber.components = [ { name = libwireplumber-module-lua-scripting, type = module }
+        { name = main.lua, type = config/lua } { name = policy.lua, type = config/lua } ]" >"$dir/wireplumber/wireplumber.conf"
+    # No D-Bus: no portal and no device reservation; no devices but the null sink.
+    echo 'default_access.properties["enable-flatpak-portal"] = false alsa_monitor.enabled = false
+        v4l2_monitor.enabled = false libcamera_monitor.enabled = false' >"$dir/wireplumber/main.lua.d/51-test.lua"
+    local run=(env HOME="$dir" XDG_CONFIG_HOME="$dir" XDG_RUNTIME_DIR="$dir" PULSE_RUNTIME_PATH="$dir"
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/no-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$dir/no-bus")
+    "${run[@]}" pipewire >"$dir/log" 2>&1 &
+    pulse_pids=($!)
+    wait_for 10 "[[ -S $dir/pipewire-0 ]]" || fail "PipeWire did not start: $(cat "$dir/log")"
+    "${run[@]}" pipewire-pulse >"$dir/pulse.log" 2>&1 & pulse_pids+=($!)
+    "${run[@]}" wireplumber >"$dir/wireplumber.log" 2>&1 & pulse_pids+=($!)
+    wait_for 10 "pulse list short sinks | grep -q plix" || fail "no sink on PipeWire: $(cat "$dir"/*log)"
+}
+
 pulse() { env "${pulse_env[@]}" pactl "$@"; }
 
 # stop_pulse [SIGNAL]
 stop_pulse() {
-    [[ -n "$pulse_pid" ]] || return 0
-    kill -s "${1:-TERM}" "$pulse_pid" 2>/dev/null
-    wait "$pulse_pid" "$monitor_pid" 2>/dev/null
-    pulse_pid=
+    [[ ${#pulse_pids[@]} -gt 0 ]] || return 0
+    kill -s "${1:-TERM}" "${pulse_pids[@]}" 2>/dev/null
+    wait "${pulse_pids[@]}" "$monitor_pid" 2>/dev/null
+    pulse_pids=()
 }
 
 # start_plix PROGRAM [VAR=VALUE...] [-- ARGUMENT...]: runs it in the background with the watch library.
