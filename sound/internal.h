@@ -26,3 +26,7 @@ void serverOpen();
 void serverAsk(uint64_t callbackTicks, int rate);
 double serverDelayFrames(); // frames the clock counts less; any thread
 void serverClose();
+
+// What the server holds of the stream, in seconds, from its answer about it (server.cpp).
+struct pa_sink_input_info;
+double serverHeld(const pa_sink_input_info* info);

@@ -5,7 +5,7 @@
 // buffer and its sink take to play out; the clock counts that much less. An answer can miss the last
 // piece SDL wrote, when our question overtakes it on the way into the server, but it cannot count
 // audio not yet written (SDL waits for the callback): so the largest recent answer is the one taken.
-// PipeWire's pulse server answers 0 and 0; what it holds is then read from the stream's own settings.
+// PipeWire's pulse server answers 0; what it holds is then read from the settings it gave the stream.
 #include "sound/internal.h"
 
 #include <SDL.h>
@@ -84,10 +84,15 @@ struct Held {
     double seconds;
 };
 
-// PipeWire's pulse server keeps a stream's queue at its target length, asking for more each time the
-// graph takes a quantum, and SDL writes exactly what is asked for: when the callback runs, the server
-// holds the target length, and the quantum before it on its way to the sink.
-double pipewireHeld(const pa_sink_input_info* info) {
+} // namespace
+
+// What the server holds of the stream ahead of what SDL writes next, in seconds. PipeWire's pulse server
+// answers 0 for both parts, but keeps a stream's queue at its target length, asking for more each time
+// the graph takes a quantum, and SDL writes exactly what is asked for: when the callback runs, it holds
+// the target length, and a quantum before that on its way to the sink.
+double serverHeld(const pa_sink_input_info* info) {
+    if (info->buffer_usec + info->sink_usec > 0)
+        return double(info->buffer_usec + info->sink_usec) / 1e6;
     const char* target = pa_proplist_gets(info->proplist, "pulse.attr.tlength");
     const char* quantum = pa_proplist_gets(info->proplist, "node.latency");
     unsigned frames, rate;
@@ -99,6 +104,8 @@ double pipewireHeld(const pa_sink_input_info* info) {
            double(frames) / rate;
 }
 
+namespace {
+
 void heldAnswer(pa_context*, const pa_sink_input_info* info, int last, void* user) {
     auto* held = static_cast<Held*>(user);
     if (last) {
@@ -106,9 +113,7 @@ void heldAnswer(pa_context*, const pa_sink_input_info* info, int last, void* use
         return;
     }
     held->known = true;
-    held->seconds = double(info->buffer_usec + info->sink_usec) / 1e6;
-    if (held->seconds == 0.0)
-        held->seconds = pipewireHeld(info);
+    held->seconds = serverHeld(info);
 }
 
 } // namespace

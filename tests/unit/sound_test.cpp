@@ -14,6 +14,8 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <pulse/introspect.h>
+#include <pulse/proplist.h>
 #include <thread>
 #include <unistd.h>
 
@@ -112,6 +114,22 @@ TEST(SoundFiles, StreamAdaptersReportSeeksThatMissTheTarget) {
         EXPECT_TRUE(soundStreamSeek(h, s.offset, s.whence) == s.result && soundStreamTell(h) == s.position)
             << s.offset << " from " << s.whence;
     delete static_cast<AssetStream*>(h);
+}
+
+// PulseAudio answers what it holds; PipeWire's pulse server answers 0, and what it holds is in the
+// settings it gave the stream.
+TEST(SoundServer, HeldIsTheAnswerOrPipewiresTargetLengthAndQuantum) {
+    pa_sink_input_info info{};
+    info.sample_spec = {PA_SAMPLE_FLOAT32LE, 48000, 2};
+    info.proplist = pa_proplist_new();
+    EXPECT_EQ(serverHeld(&info), 0.0);
+    pa_proplist_sets(info.proplist, "pulse.attr.tlength", "6144"); // 768 frames of 8 bytes
+    pa_proplist_sets(info.proplist, "node.latency", "256/44100");
+    EXPECT_NEAR(serverHeld(&info), 768 / 48000.0 + 256 / 44100.0, 1e-9);
+    info.buffer_usec = 5000;
+    info.sink_usec = 2000;
+    EXPECT_NEAR(serverHeld(&info), 0.007, 1e-9);
+    pa_proplist_free(info.proplist);
 }
 
 TEST(SoundDevice, TimeKeepsThePaceOfTheMusicTakenAcrossRepeatsAndStartsAgainAtZero) {
