@@ -4,7 +4,6 @@
 #include "show/bus.h"
 #include "show/clock.h"
 #include "show/credits.h"
-#include "show/fire.h"
 #include "show/frame.h"
 #include "show/particles.h"
 #include "show/snow.h"

@@ -3,7 +3,6 @@
 #define GL_GLEXT_PROTOTYPES
 #include "show/clock.h"
 #include "show/credits.h"
-#include "show/frame.h"
 #include "show/particles.h"
 #include "show/textures.h"
 #include "show/timeline.h"
