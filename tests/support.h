@@ -31,8 +31,8 @@ struct Frame {
 
 // Opens a new 640 x 480 offscreen context in place of the last (no test sees another's GL state), prepares
 // the show as start-up does, draws the first frame and puts the pools back to their start state. False,
-// with the reason, when there is no context.
-bool openShowHarness(std::string* reason = nullptr);
+// failing the test with the reason, when there is no context.
+bool openShowHarness();
 Frame readFrame();
 // Sets the clock as an idle tick leaves it, draws one frame as the display callback does and reads it.
 Frame drawShowFrame(float songTime, float frameDelta);

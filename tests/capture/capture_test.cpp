@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -104,9 +103,10 @@ TEST(Capture, ALateSpanHasTheFramesOfARunFromTheStart) {
         EXPECT_EQ(readFile(dir.path / "a" / name), readFile(dir.path / "b" / name)) << name;
 }
 
-TEST(Capture, VideoHasTheFramesAndDurationAskedFor) {
+// Under the longest legal name, so that the work file beside it needs a shortened name.
+TEST(Capture, VideoHasTheFramesAndDurationAskedForUnderTheLongestName) {
     TempDir dir;
-    const fs::path video = dir.path / "span.mp4";
+    const fs::path video = dir.path / (std::string(251, 'n') + ".mp4");
     const CaptureRun run = runCapture("--from 10 --to 11 --rate 30 --size 160x120 -o " + video.string());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("frames"), std::string::npos); // the progress line
@@ -181,14 +181,11 @@ TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
         << "work left behind";
 }
 
-// Any legal target name has room for a work name beside it; an earlier run's work is named and kept.
-TEST(Capture, LongNamesAndLeftoversOfKilledRuns) {
+// An earlier run's work is named and kept.
+TEST(Capture, LeftoversOfKilledRuns) {
     TempDir dir;
-    const fs::path video = dir.path / (std::string(251, 'n') + ".mp4"),
-                   left = dir.path / "k.mp4.partial-Ab12Cd";
+    const fs::path left = dir.path / "k.mp4.partial-Ab12Cd";
     std::ofstream(left) << "earlier";
-    EXPECT_EQ(runCapture("--to 0.05 -s 64x48 -o " + video.string()).status, 0);
-    EXPECT_TRUE(fs::is_regular_file(video));
     const CaptureRun run = runCapture("--to 0.05 -s 64x48 -o " + (dir.path / "k.mp4").string());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find(left.string() + " is left from another run"), std::string::npos) << run.err;

@@ -3,13 +3,9 @@
 #include "show/clock.h"
 #include "show/credits.h"
 #include "show/font.h"
-#include "show/frame.h"
-#include "show/textures.h"
-#include "show/timeline.h"
 #include "tests/support.h"
 
 #include <cmath>
-#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
