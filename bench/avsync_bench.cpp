@@ -272,6 +272,15 @@ struct Stats {
     }
 };
 
+// The index of the time nearest to t.
+size_t nearest(const std::vector<double>& times, double t) {
+    size_t k = 0;
+    for (size_t j = 1; j < times.size(); ++j)
+        if (std::fabs(times[j] - t) < std::fabs(times[k] - t))
+            k = j;
+    return k;
+}
+
 // The calibration: a second stream plays one-sample clicks a quarter second apart while the monitor is
 // recorded. Each click is heard when the click stream's reports say; the recording's timeline must say
 // the same of the sample where the click appears, and never a time before the click was written. The
@@ -314,10 +323,7 @@ void calibrate(const std::string& sink) {
         previous = int64_t(i);
         ++found;
         double heard = heardAt(recorder, double(i));
-        size_t k = 0;
-        for (size_t j = 1; j < clickHeard.size(); ++j)
-            if (std::fabs(clickHeard[j] - heard) < std::fabs(clickHeard[k] - heard))
-                k = j;
+        size_t k = nearest(clickHeard, heard);
         if (std::isnan(heard) || k >= clickHeard.size() || std::isnan(clickHeard[k]))
             continue;
         (k < 4 ? firstSecond : error).add(heard - clickHeard[k]);
@@ -339,9 +345,11 @@ void calibrate(const std::string& sink) {
         return;
     Stats native;
     const std::vector<float>& heard = pipewireRecorded();
-    for (size_t i = 0, k = 0; i < heard.size(); ++i)
-        if (heard[i] >= 0.5f && k < clickHeard.size())
-            native.add(clickHeard[k++] - pipewireHeardAt(double(i), lag));
+    for (size_t i = 0; i < heard.size(); ++i) {
+        double at = heard[i] >= 0.5f ? pipewireHeardAt(double(i), lag) : NAN;
+        if (!std::isnan(at) && !clickHeard.empty())
+            native.add(clickHeard[nearest(clickHeard, at)] - at);
+    }
     std::printf("  the click stream's time of each click less PipeWire's graph clock (%d cycles, %d gaps):\n",
                 pipewireCycles(), pipewireCycleGaps());
     native.print("all clicks");

@@ -84,6 +84,16 @@ struct Held {
     double seconds;
 };
 
+void heldAnswer(pa_context*, const pa_sink_input_info* info, int last, void* user) {
+    auto* held = static_cast<Held*>(user);
+    if (last) {
+        held->done = true;
+        return;
+    }
+    held->known = true;
+    held->seconds = serverHeld(info);
+}
+
 } // namespace
 
 // What the server holds of the stream ahead of what SDL writes next, in seconds. PipeWire's pulse server
@@ -103,20 +113,6 @@ double serverHeld(const pa_sink_input_info* info) {
     return double(std::strtoull(target, nullptr, 10) / frameBytes) / info->sample_spec.rate +
            double(frames) / rate;
 }
-
-namespace {
-
-void heldAnswer(pa_context*, const pa_sink_input_info* info, int last, void* user) {
-    auto* held = static_cast<Held*>(user);
-    if (last) {
-        held->done = true;
-        return;
-    }
-    held->known = true;
-    held->seconds = serverHeld(info);
-}
-
-} // namespace
 
 void serverOpen() {
     const char* driver = SDL_GetCurrentAudioDriver();
