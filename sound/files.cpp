@@ -1,8 +1,7 @@
-// The file side of the sound layer: the stored callbacks, the libopenmpt stream adapters over them,
-// and loading a song through them.
-#include "sound/internal.h"
+// The file side of the sound layer: the stored callbacks and a stream over them.
+#include "sound/files.h"
 
-#include <cstdlib>
+#include "sound/sound.h"
 
 static struct {
     SoundOpenFn open;
@@ -15,6 +14,14 @@ static struct {
 void soundSetFileCallbacks(SoundOpenFn open, SoundCloseFn close, SoundReadFn read, SoundSeekFn seek,
                            SoundTellFn tell) {
     soundFiles = {open, close, read, seek, tell};
+}
+
+void* soundOpenFile(const char* name) {
+    return name && soundFiles.open ? soundFiles.open(name) : nullptr;
+}
+
+void soundCloseFile(void* handle) {
+    soundFiles.close(handle);
 }
 
 size_t soundStreamRead(void* handle, void* destination, size_t bytes) {
@@ -39,13 +46,13 @@ int soundStreamSeek(void* handle, int64_t offset, int whence) {
     int32_t before = soundFiles.tell(handle);
     int64_t target;
     switch (whence) {
-    case OPENMPT_STREAM_SEEK_SET:
+    case 0:
         target = offset;
         break;
-    case OPENMPT_STREAM_SEEK_CUR:
+    case 1:
         target = int64_t{before} + offset;
         break;
-    case OPENMPT_STREAM_SEEK_END:
+    case 2:
         target = int64_t{soundFiles.seek(handle, 0, 2)} + offset;
         break;
     default:
@@ -61,28 +68,4 @@ int soundStreamSeek(void* handle, int64_t offset, int whence) {
 
 int64_t soundStreamTell(void* handle) {
     return soundFiles.tell(handle);
-}
-
-Song* soundLoadSong(const char* name) {
-    if (!name || !soundFiles.open)
-        return nullptr;
-    void* handle = soundFiles.open(name);
-    if (!handle)
-        return nullptr;
-    openmpt_stream_callbacks callbacks = {soundStreamRead, soundStreamSeek, soundStreamTell};
-    int error = 0;
-    // libopenmpt reads the whole file while it builds the module and never calls back afterwards.
-    openmpt_module* module = openmpt_module_create2(callbacks, handle, openmpt_log_func_silent, nullptr,
-                                                    nullptr, nullptr, &error, nullptr, nullptr);
-    soundFiles.close(handle);
-    if (!module)
-        return nullptr;
-    openmpt_module_set_repeat_count(module, -1);
-    auto* song = static_cast<Song*>(std::calloc(1, sizeof(Song)));
-    if (!song) {
-        openmpt_module_destroy(module);
-        return nullptr;
-    }
-    song->module = module;
-    return song;
 }

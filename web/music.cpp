@@ -15,17 +15,7 @@ Song* song = nullptr;
 bool started = false;
 bool ended = false;
 
-// SDL opens the page's AudioContext at the hardware's rate unless one exists; one at the mix rate spares
-// SDL a conversion that would hold back part of every buffer. Made inside the viewer's event, it may run.
-EM_JS(void, makeAudioContext, (int rate), {
-    const Context = globalThis.AudioContext || globalThis.webkitAudioContext;
-    if (!Context)
-        return;
-    Module.SDL2 = Module.SDL2 || {};
-    if (!Module.SDL2.audioContext)
-        Module.SDL2.audioContext = new Context({sampleRate : rate, latencyHint : "interactive"});
-    Module.SDL2.audioContext.resume();
-});
+constexpr const char* notLoaded = "The music could not be loaded.";
 
 } // namespace
 
@@ -33,7 +23,7 @@ bool loadMusic() {
     serveSoundFromAssets();
     song = soundLoadSong("data/boo.oxm");
     if (!song)
-        tellPage("failed", "The music could not be loaded.");
+        tellPage("failed", notLoaded);
     return song != nullptr;
 }
 
@@ -42,13 +32,18 @@ extern "C" EMSCRIPTEN_KEEPALIVE void startShow() {
     if (started || ended || !song)
         return;
     started = true;
-    makeAudioContext(mixRate);
     if (!soundInit(mixRate)) {
         tellPage("failed", "The sound could not start: this browser gave the page no audio output.");
         return;
     }
     soundPlaySong(song);
     tellPage("playing", "");
+}
+
+// Called by the page's audio when the song it was handed cannot be played after all.
+extern "C" EMSCRIPTEN_KEEPALIVE void musicFailed() {
+    if (!ended)
+        tellPage("failed", notLoaded);
 }
 
 int musicTime() {

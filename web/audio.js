@@ -1,0 +1,112 @@
+// The page's sound output, on the main thread (emscripten's --pre-js of plix.js): an AudioContext whose
+// AudioWorklet plays the song with a libopenmpt of its own (music.js and music.wasm beside the page), so
+// that no slow frame can starve the music; and the clock of music heard, from what the worklet reports
+// it handed out and the context's output timestamp. The page's sound layer (web/sound.cpp) calls it.
+var plixAudio = {
+  context: null,
+  node: null, // a promise of the worklet's node, made as soon as the song's bytes arrive
+  playing: false,
+  report: null, // the worklet's last word: song frames handed out by a context frame
+
+  // The song's bytes, with the page; music.wasm is fetched at once, so that the viewer's click has only
+  // to make the context and the worklet.
+  takeSong(song) {
+    this.song = song;
+    this.wasm = fetch("music.wasm").then((response) => {
+      if (!response.ok)
+        throw new Error(`music.wasm: ${response.status}`);
+      return response.arrayBuffer();
+    });
+    this.wasm.catch(() => {});
+  },
+
+  // 1 when the page has an output to play on at the rate; from inside the viewer's event, so that it
+  // may start.
+  open(rate) {
+    const Context = globalThis.AudioContext || globalThis.webkitAudioContext;
+    if (this.context || !Context || !("audioWorklet" in Context.prototype))
+      return this.context ? 1 : 0;
+    try {
+      this.context = new Context({ sampleRate: rate, latencyHint: "interactive" });
+    } catch (error) {
+      console.warn(`audio: ${error}`);
+      return 0;
+    }
+    this.context.resume();
+    const worklet = this.context.audioWorklet.addModule("music.js");
+    this.node = Promise.all([this.wasm, worklet]).then(([wasm]) => {
+      const node = new AudioWorkletNode(this.context, "plix-music", {
+        numberOfInputs: 0,
+        outputChannelCount: [2],
+        processorOptions: { wasm, song: this.song.buffer },
+      });
+      node.port.onmessage = (event) => this.heard(event.data);
+      node.onprocessorerror = () => this.fail();
+      node.connect(this.context.destination);
+      return node;
+    });
+    this.node.catch((error) => {
+      console.warn(`audio: ${error}`);
+      this.fail();
+    });
+    document.addEventListener("visibilitychange", () => this.follow());
+    return 1;
+  },
+
+  heard(word) {
+    if (word.loaded === false)
+      this.fail();
+    else if (word.handed && this.playing)
+      this.report = word;
+  },
+
+  fail() {
+    this.playing = false;
+    Module._musicFailed();
+  },
+
+  play() {
+    this.playing = true;
+    this.report = null;
+    this.node.then((node) => node.port.postMessage("play"), () => {});
+  },
+
+  // A hidden page pauses the music, and with it the clock and the show; shown again, both go on.
+  follow() {
+    if (!this.playing)
+      return;
+    if (document.hidden)
+      this.context.suspend();
+    else
+      this.context.resume();
+  },
+
+  // Milliseconds of song heard; -1 while nothing is reported or the context does not run.
+  heardMs() {
+    const context = this.context, report = this.report;
+    if (!report || context.state !== "running")
+      return -1;
+    // The context time of what the output plays now; it cannot be past what the context has rendered
+    // (a timestamp taken before a suspension would say so for a moment after it).
+    let now = context.currentTime - (context.baseLatency || 0) - (context.outputLatency || 0);
+    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+    if (stamp && stamp.performanceTime > 0)
+      now = Math.min(context.currentTime, stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
+    const frames = report.handed - (report.by - now * context.sampleRate);
+    return Math.max(0, frames) * 1000 / context.sampleRate;
+  },
+
+  stop() {
+    this.playing = false;
+    this.report = null;
+    this.node.then((node) => {
+      node.port.postMessage("stop");
+      node.disconnect();
+    }, () => {});
+  },
+
+  close() {
+    if (this.context && this.context.state !== "closed")
+      this.context.close();
+  },
+};
