@@ -9,7 +9,7 @@ import { launchChromium, openPage, serve } from "../tools/browser/chromium.mjs";
 
 const folder = process.argv[2] || "out/web";
 let bytes = 0, gzipped = 0;
-for (const name of ["index.html", "plix.js", "plix.wasm"]) {
+for (const name of ["index.html", "plix.js", "plix.wasm", "music.js", "music.wasm"]) {
   const body = readFileSync(join(folder, name));
   bytes += body.length;
   gzipped += gzipSync(body).length;

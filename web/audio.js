@@ -71,27 +71,31 @@ var plixAudio = {
     this.node.then((node) => node.port.postMessage("play"), () => {});
   },
 
-  // A hidden page pauses the music, and with it the clock and the show; shown again, both go on.
+  // A hidden page pauses the music, and with it the clock and the show. Shown again, the music goes on
+  // with the first frame, which shows where it stopped.
   follow() {
     if (!this.playing)
       return;
     if (document.hidden)
       this.context.suspend();
     else
-      this.context.resume();
+      requestAnimationFrame(() => this.playing && this.context.resume());
   },
 
-  // Milliseconds of song heard; -1 while nothing is reported or the context does not run.
+  // Milliseconds of song heard; -1 while nothing is reported or the context is closed. A suspended
+  // context's timestamp stands where its output stopped.
   heardMs() {
     const context = this.context, report = this.report;
-    if (!report || context.state !== "running")
+    if (!report || context.state === "closed")
       return -1;
     // The context time of what the output plays now; it cannot be past what the context has rendered
     // (a timestamp taken before a suspension would say so for a moment after it).
     let now = context.currentTime - (context.baseLatency || 0) - (context.outputLatency || 0);
     const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
-    if (stamp && stamp.performanceTime > 0)
-      now = Math.min(context.currentTime, stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
+    if (stamp && stamp.performanceTime > 0) {
+      const since = context.state === "running" ? (performance.now() - stamp.performanceTime) / 1000 : 0;
+      now = Math.min(context.currentTime, stamp.contextTime + since);
+    }
     const frames = report.handed - (report.by - now * context.sampleRate);
     return Math.max(0, frames) * 1000 / context.sampleRate;
   },

@@ -44,10 +44,10 @@ export async function launchChromium() {
   return browser;
 }
 
-// A new tab of 640 × 480 at the address; `before` runs in the page ahead of its own scripts.
-export async function openPage(browser, address, before) {
+// A new tab at the address, 640 × 480 unless told; `before` runs in the page ahead of its own scripts.
+export async function openPage(browser, address, before, viewport = { width: 640, height: 480 }) {
   const page = await browser.newPage();
-  await page.setViewport({ width: 640, height: 480 });
+  await page.setViewport(viewport);
   page.on("pageerror", (error) => console.log(`page error: ${error.message}`));
   if (before) await page.evaluateOnNewDocument(before);
   await page.goto(address);
