@@ -1,5 +1,6 @@
 // The output side of the sound layer: the SDL audio device, its callback that renders the playing
 // song, and the clock of music heard that the show runs on (less what a sound server still holds).
+#include "sound/heard.h"
 #include "sound/internal.h"
 
 #include <SDL.h>
@@ -121,10 +122,8 @@ int soundGetTime(Song* song) {
         double frames = seconds * deviceRate;
         if (frames > double(pending))
             frames = double(pending);
-        double ms = (double(heard) + frames - serverDelayFrames()) * 1000.0 / deviceRate;
-        int whole = ms < double(INT32_MAX) ? static_cast<int>(ms) : INT32_MAX;
-        if (whole > song->lastReportedMs)
-            song->lastReportedMs = whole;
+        reportHeard((double(heard) + frames - serverDelayFrames()) * 1000.0 / deviceRate,
+                    song->lastReportedMs);
     }
     return song->lastReportedMs;
 }

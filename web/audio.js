@@ -4,7 +4,7 @@
 // it handed out and the context's output timestamp. The page's sound layer (web/sound.cpp) calls it.
 var plixAudio = {
   context: null,
-  node: null, // a promise of the worklet's node, made as soon as the song's bytes arrive
+  node: null, // a promise of the worklet's node, made when the output opens
   playing: false,
   report: null, // the worklet's last word: song frames handed out by a context frame
 

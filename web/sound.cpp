@@ -3,6 +3,7 @@
 // reports heard, whole milliseconds, never backwards.
 #include "sound/sound.h"
 #include "sound/files.h"
+#include "sound/heard.h"
 
 #include <cstdlib>
 #include <emscripten.h>
@@ -73,13 +74,7 @@ void soundPlaySong(Song* song) {
 int soundGetTime(Song* song) {
     if (!song)
         return 0;
-    if (song == playing) {
-        double ms = audioHeardMs();
-        int whole = ms < double(INT32_MAX) ? static_cast<int>(ms) : INT32_MAX;
-        if (whole > song->lastReportedMs)
-            song->lastReportedMs = whole;
-    }
-    return song->lastReportedMs;
+    return song == playing ? reportHeard(audioHeardMs(), song->lastReportedMs) : song->lastReportedMs;
 }
 
 void soundFreeSong(Song* song) {
