@@ -4,12 +4,11 @@
 // it handed out and the context's output timestamp. The page's sound layer (web/sound.cpp) calls it.
 var plixAudio = {
   context: null,
-  node: null, // a promise of the worklet's node, made when the output opens
+  node: null, // a promise of the worklet's node
   playing: false,
   report: null, // the worklet's last word: song frames handed out by a context frame
 
-  // The song's bytes, with the page; music.wasm is fetched at once, so that the viewer's click has only
-  // to make the context and the worklet.
+  // The song's bytes, with the page; music.wasm is fetched at once.
   takeSong(song) {
     this.song = song;
     this.wasm = fetch("music.wasm").then((response) => {
@@ -18,23 +17,36 @@ var plixAudio = {
       return response.arrayBuffer();
     });
     this.wasm.catch(() => {});
+    this.build();
   },
 
-  // 1 when the page has an output to play on at the rate; from inside the viewer's event, so that it
-  // may start.
+  // 1 when the page has an output to play on at the rate. Opened with the page, the context waits,
+  // suspended, for the viewer's event, in which it is opened again and starts.
   open(rate) {
     const Context = globalThis.AudioContext || globalThis.webkitAudioContext;
-    if (this.context || !Context || !("audioWorklet" in Context.prototype))
-      return this.context ? 1 : 0;
-    try {
-      this.context = new Context({ sampleRate: rate, latencyHint: "interactive" });
-    } catch (error) {
-      console.warn(`audio: ${error}`);
-      return 0;
+    if (!this.context) {
+      if (!Context || !("audioWorklet" in Context.prototype))
+        return 0;
+      try {
+        this.context = new Context({ sampleRate: rate, latencyHint: "interactive" });
+      } catch (error) {
+        console.warn(`audio: ${error}`);
+        return 0;
+      }
+      this.worklet = this.context.audioWorklet.addModule("music.js");
+      document.addEventListener("visibilitychange", () => this.follow());
+      this.build();
     }
     this.context.resume();
-    const worklet = this.context.audioWorklet.addModule("music.js");
-    this.node = Promise.all([this.wasm, worklet]).then(([wasm]) => {
+    return 1;
+  },
+
+  // The worklet's node, once there are both a context and a song: it builds the module from the song
+  // at once, so that playing needs nothing more.
+  build() {
+    if (this.node || !this.context || !this.song)
+      return;
+    this.node = Promise.all([this.wasm, this.worklet]).then(([wasm]) => {
       const node = new AudioWorkletNode(this.context, "plix-music", {
         numberOfInputs: 0,
         outputChannelCount: [2],
@@ -49,8 +61,6 @@ var plixAudio = {
       console.warn(`audio: ${error}`);
       this.fail();
     });
-    document.addEventListener("visibilitychange", () => this.follow());
-    return 1;
   },
 
   heard(word) {

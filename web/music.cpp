@@ -22,9 +22,14 @@ constexpr const char* notLoaded = "The music could not be loaded.";
 bool loadMusic() {
     serveSoundFromAssets();
     song = soundLoadSong("data/boo.oxm");
-    if (!song)
+    if (!song) {
         tellPage("failed", notLoaded);
-    return song != nullptr;
+        return false;
+    }
+    // The sound opens with the page and waits, suspended, for the click; opened again then, it starts
+    // at once. A page without an output is told so then.
+    soundInit(mixRate);
+    return true;
 }
 
 // Called by the page on the viewer's first click or key, from inside that event.

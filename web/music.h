@@ -2,9 +2,9 @@
 // show's clock, stopped by the quit keys.
 #pragma once
 
-// Loads the song, so that the viewer's click has only to open the sound and start it (the page's audio
-// runs from then on, and a song loaded inside the click would cost its first fraction of a second).
-// False, and the page told so, when it cannot be loaded.
+// Loads the song and opens the sound, which waits for the viewer's click to start: the worklet builds
+// the module meanwhile, which inside the click would hold back the music's start by a fraction of a
+// second. False, and the page told so, when the song cannot be loaded.
 bool loadMusic();
 
 // Whole milliseconds of music heard; 0 until the music plays.

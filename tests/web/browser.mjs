@@ -7,7 +7,7 @@ import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { fileURLToPath } from "node:url";
-import { compare, installTap, recording, reference } from "../../tools/browser/audio.mjs";
+import { compare, installTap, recording, reference, songAt } from "../../tools/browser/audio.mjs";
 import { launchChromium, openPage, serve } from "../../tools/browser/chromium.mjs";
 
 const [mode, pageDir, capture] = process.argv.slice(2);
@@ -64,7 +64,7 @@ async function live() {
   const hiddenAt = visibility.find(([, state]) => state === "hidden")[0];
   const song = reference(fileURLToPath(new URL("../../data/boo.oxm", import.meta.url)), heard.rate);
   const match = compare(heard, song, heard.rate);
-  check(heard.contiguous && match.breaks === 0 && match.from === 0 && match.to >= 52,
+  check(match.breaks === 0 && match.from === 0 && match.to >= 52,
         `the destination got the song from ${match.from.toFixed(2)} to ${match.to.toFixed(2)} s exactly as ` +
         `libopenmpt renders it: ${match.exactSeconds.toFixed(2)} s exact, ${match.breaks} breaks`);
 
@@ -72,17 +72,17 @@ async function live() {
   // page was hidden, and the music from where it stopped (the recording above has no break).
   const [before, after] = [frames.filter(([now]) => now < hiddenAt), frames.filter(([now]) => now > hiddenAt)];
   const [last, next] = [before.at(-1), after[0]], played = (hiddenAt - last[0]) / 1000;
-  check(next && next[1] - last[1] < played + 0.05 && next[2] - last[2] < played + 0.05,
-        `hidden for ${((next?.[0] - last[0]) / 1000).toFixed(1)} s, the music paused (it went on by ` +
-        `${(next?.[1] - last[1]).toFixed(3)} s) and the clock went on by ${(next?.[2] - last[2]).toFixed(3)} s`);
+  const music = songAt(heard, match, next[1]) - songAt(heard, match, last[1]);
+  check(music < played + 0.05 && next[2] - last[2] < played + 0.05,
+        `hidden for ${((next[0] - last[0]) / 1000).toFixed(1)} s, the music paused (it went on by ` +
+        `${music.toFixed(3)} s) and the clock went on by ${(next[2] - last[2]).toFixed(3)} s`);
   check(frames.every((f, i) => i === 0 || f[2] >= frames[i - 1][2]), "the clock never goes back");
   const running = before.filter(([, , time]) => time > 1), [first, end] = [running[0], running.at(-1)];
   const wallRate = (end[2] - first[2]) / ((end[0] - first[0]) / 1000), audioRate = (end[2] - first[2]) / (end[1] - first[1]);
   check(Math.abs(wallRate - 1) <= 0.005 && Math.abs(audioRate - 1) <= 0.005,
         `the clock's pace: ${wallRate.toFixed(4)} of real time, ${audioRate.toFixed(4)} of the audio clock`);
-  // The song's first frame reached the destination at context frame heard.first + match.start.
-  const songStart = (heard.first + match.start) / heard.rate;
-  const offsets = frames.map(([, playing, time]) => (time - (playing - songStart)) * 1000).sort((a, b) => a - b);
+  const offsets = frames.map(([, playing, time]) => [time, songAt(heard, match, playing)]).filter(([, music]) => music > 0)
+    .map(([time, music]) => (time - music) * 1000).sort((a, b) => a - b);
   const median = offsets[offsets.length >> 1];
   check(Math.abs(median) <= 10, `the clock follows the music heard: clock minus music ${median.toFixed(1)} ms ` +
         `(median; ${offsets[0].toFixed(1)} to ${offsets.at(-1).toFixed(1)})`);

@@ -55,24 +55,33 @@ export function installTap() {
   });
 }
 
-// The recording so far: the context frame of its first sample, its two channels, the context's rate.
+// The recording so far: its two channels, the context frame at which each chunk of it began (the
+// context's frame count may jump where nothing was rendered), and the context's rate.
 export async function recording(page) {
-  const { first, rate, contiguous, data } = await page.evaluate(() => {
-    const chunks = window.tap.chunks, n = chunks.reduce((sum, c) => sum + c.left.length, 0);
+  const { starts, chunk, rate, data } = await page.evaluate(() => {
+    const chunks = window.tap.chunks, chunk = chunks.length ? chunks[0].left.length : 0, n = chunks.length * chunk;
     const both = new Float32Array(2 * n);
     chunks.forEach((c, i) => {
-      both.set(c.left, i * c.left.length);
-      both.set(c.right, n + i * c.left.length);
+      both.set(c.left, i * chunk);
+      both.set(c.right, n + i * chunk);
     });
     const bytes = new Uint8Array(both.buffer);
     let text = "";
     for (let i = 0; i < bytes.length; i += 32768)
       text += String.fromCharCode.apply(null, bytes.subarray(i, i + 32768));
-    return { first: chunks.length ? chunks[0].frame : 0, rate: window.tap.context.sampleRate, data: btoa(text),
-             contiguous: chunks.every((c, i) => i === 0 || c.frame === chunks[i - 1].frame + c.left.length) };
+    return { starts: chunks.map((c) => c.frame), chunk, rate: window.tap.context.sampleRate, data: btoa(text) };
   });
   const both = new Float32Array(new Uint8Array(Buffer.from(data, "base64")).buffer), n = both.length / 2;
-  return { first, rate, contiguous, left: both.subarray(0, n), right: both.subarray(n) };
+  return { starts, chunk, rate, left: both.subarray(0, n), right: both.subarray(n) };
+}
+
+// The second of the song that the recording holds at a context time, by the alignment of compare().
+export function songAt(heard, match, seconds) {
+  const frame = seconds * heard.rate;
+  let k = heard.starts.length - 1;
+  while (k > 0 && heard.starts[k] > frame)
+    k--;
+  return (k * heard.chunk + frame - heard.starts[k] - match.start) / heard.rate;
 }
 
 // libopenmpt's render of the module at the rate, played `times` times through.
