@@ -1,6 +1,6 @@
 // The page's music as heard, in headless Chromium: the whole song recorded in front of the AudioContext's
 // destination and held against libopenmpt's render at the running alignment, at 640 × 480 and 1920 × 1080,
-// on a quiet machine and with both cores busy (two `yes > /dev/null`). Prints the seconds heard exactly,
+// with no load added and with both cores busy (two `yes > /dev/null`). Prints the seconds heard exactly,
 // the breaks and the ms of song never heard, and the frames a second of the campfire; asserts nothing.
 //   node bench/web_music.mjs [PAGE_DIR]    (default out/web; npm ci in tools/browser first)
 import { spawn } from "node:child_process";
@@ -28,7 +28,7 @@ for (const busy of [false, true]) {
     const match = compare(heard, song, heard.rate);
     const fire = frames.filter(([, , time]) => time >= 25 && time < 50);
     const fps = (fire.length - 1) / ((fire.at(-1)[0] - fire[0][0]) / 1000);
-    console.log(`${width} × ${height}, ${busy ? "both cores busy" : "quiet"}: ${match.exactSeconds.toFixed(2)} s ` +
+    console.log(`${width} × ${height}, ${busy ? "both cores busy" : "no load added"}: ${match.exactSeconds.toFixed(2)} s ` +
                 `heard exactly of ${(heard.left.length / heard.rate - match.start / heard.rate).toFixed(2)} s ` +
                 `recorded after the song's start, ${match.breaks} breaks, ${match.lostMs.toFixed(0)} ms of song ` +
                 `lost; campfire at ${fps.toFixed(1)} frames a second`);
