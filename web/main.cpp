@@ -1,6 +1,6 @@
 // The browser front: the show in the page's canvas through emscripten's GLUT and GL emulation, one frame
 // per browser frame with its clock ticked from the music heard; or, in the page's test mode, the clock
-// stepped as plix-capture steps it and the frame for the asked time left on the canvas.
+// stepped as plix-capture steps it and the frame of each asked time left on the canvas in turn.
 #include "shell/keys.h"
 #include "show/clock.h"
 #include "show/frame.h"
