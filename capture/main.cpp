@@ -12,10 +12,12 @@
 #include "show/frame.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -107,11 +109,19 @@ int capture(int argc, char** argv) {
     if (songLength < 0.0)
         return fail("the embedded music cannot be loaded", 1);
     const double to = options.to >= 0.0 ? options.to : songLength + closingMargin;
-    if (to <= options.from)
+    if (options.at.empty() && to <= options.from)
         return fail("--from lies beyond the end of the span", 2);
-    const int64_t firstFrame = frameAt(options.from, options.rate);
-    const int64_t endFrame = frameAt(to, options.rate);
-    const int64_t frameCount = endFrame - firstFrame;
+    // With --at the span runs from the first asked frame to the last, and only those asked are written.
+    std::vector<int64_t> asked;
+    for (const double seconds : options.at)
+        if (asked.empty() || frameAt(seconds, options.rate) != asked.back())
+            asked.push_back(frameAt(seconds, options.rate));
+    const int64_t firstFrame = asked.empty() ? frameAt(options.from, options.rate) : asked.front();
+    const int64_t endFrame = asked.empty() ? frameAt(to, options.rate) : asked.back() + 1;
+    const auto written = [&](int64_t frame) {
+        return asked.empty() ? frame >= firstFrame : std::binary_search(asked.begin(), asked.end(), frame);
+    };
+    const int64_t frameCount = asked.empty() ? endFrame - firstFrame : static_cast<int64_t>(asked.size());
     if (frameCount <= 0) {
         char span[160];
         std::snprintf(span, sizeof span, "the span from %g s to %g s holds no frame at %d frames a second",
@@ -158,24 +168,28 @@ int capture(int argc, char** argv) {
     startReadback(options.width, options.height);
     Clock::time_point since = Clock::now(), lastReport = since;
     bool ok = true;
-    // Frames before the span are drawn too, since the scenes carry their particles and GL state from
-    // frame to frame; what they leave behind does not depend on the size, so they are drawn into a corner
-    // of a few pixels (the scissor keeps the clear there too), and the span at its size.
-    if (firstFrame > 0) {
-        reshapeFrame(leadInWidth, leadInHeight);
-        glScissor(0, 0, leadInWidth, leadInHeight);
-        glEnable(GL_SCISSOR_TEST);
-    }
+    // Frames before the span, and those between asked ones, are drawn too, since the scenes carry their
+    // particles and GL state from frame to frame; what they leave behind does not depend on the size, so
+    // they are drawn into a corner of a few pixels (the scissor keeps the clear there too), and the frames
+    // written at their size.
+    bool small = false;
     for (int64_t frame = 0; frame < endFrame && ok && stopSignal() == 0; frame++) {
         if (frame == firstFrame && frame > 0) {
             showProgress(frame, firstFrame, endFrame, since, true);
-            glDisable(GL_SCISSOR_TEST);
-            reshapeFrame(options.width, options.height);
             since = Clock::now();
+        }
+        if (small == written(frame)) {
+            small = !small;
+            reshapeFrame(small ? leadInWidth : options.width, small ? leadInHeight : options.height);
+            glScissor(0, 0, leadInWidth, leadInHeight);
+            if (small)
+                glEnable(GL_SCISSOR_TEST);
+            else
+                glDisable(GL_SCISSOR_TEST);
         }
         advanceClock(static_cast<double>(frame) / options.rate);
         renderFrame();
-        if (frame >= firstFrame)
+        if (!small)
             ok = readbackFrame(frame);
         if (Clock::now() - lastReport > std::chrono::milliseconds(500)) {
             lastReport = Clock::now();

@@ -19,6 +19,9 @@ const char* captureUsage() {
            "  -s, --size WxH      frame size in pixels (default 640x480)\n"
            "      --from SECONDS  start of the span to render (default 0)\n"
            "      --to SECONDS    end of the span (default: the song's end plus 3 s)\n"
+           "      --at S,S,...    with --frames: only the frames at these seconds, in increasing order\n"
+           "                      (each the first frame at or after it), and the sound from the first\n"
+           "                      to the last\n"
            "  -h, --help          show this help\n";
 }
 
@@ -37,6 +40,21 @@ static bool parseSeconds(const char* text, double& value) {
     errno = 0;
     value = std::strtod(text, &end);
     return errno == 0 && end != text && *end == '\0' && value >= 0.0 && value < 1e6;
+}
+
+// Seconds separated by commas, each after the one before it.
+static bool parseTimes(const char* text, std::vector<double>& times) {
+    times.clear();
+    for (std::string rest = text;;) {
+        const size_t comma = rest.find(',');
+        double value = 0.0;
+        if (!parseSeconds(rest.substr(0, comma).c_str(), value) || (!times.empty() && value <= times.back()))
+            return false;
+        times.push_back(value);
+        if (comma == std::string::npos)
+            return true;
+        rest.erase(0, comma + 1);
+    }
 }
 
 static bool parseSize(const char* text, int& width, int& height) {
@@ -77,7 +95,7 @@ static std::string refusal(const char* word, const option* longOptions) {
 }
 
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& error) {
-    enum { frames = 256, from, to };
+    enum { frames = 256, from, to, at };
     static const option longOptions[] = {{"help", no_argument, nullptr, 'h'},
                                          {"output", required_argument, nullptr, 'o'},
                                          {"frames", required_argument, nullptr, frames},
@@ -85,6 +103,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
                                          {"size", required_argument, nullptr, 's'},
                                          {"from", required_argument, nullptr, from},
                                          {"to", required_argument, nullptr, to},
+                                         {"at", required_argument, nullptr, at},
                                          {nullptr, 0, nullptr, 0}};
     optind = 0; // glibc: start afresh, as each test parses a new command line
     opterr = 0;
@@ -114,8 +133,10 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
             ok = parseSize(optarg, options.width, options.height) && options.width > 0 && options.height > 0;
         else if (c == from)
             ok = parseSeconds(optarg, options.from);
-        else
+        else if (c == to)
             ok = parseSeconds(optarg, options.to);
+        else
+            ok = parseTimes(optarg, options.at);
         if (!ok) {
             error = "bad value '" + std::string(optarg) + "' for " + typedOption(argv, optarg);
             return false;
@@ -134,6 +155,10 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::st
     }
     if (options.to >= 0.0 && options.to <= options.from) {
         error = "--to must lie after --from";
+        return false;
+    }
+    if (!options.at.empty() && (options.framesDir.empty() || options.from > 0.0 || options.to >= 0.0)) {
+        error = "--at needs --frames, and takes the place of --from and --to";
         return false;
     }
     return true;

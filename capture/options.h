@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct CaptureOptions {
     int rate = 60; // frames per second
@@ -10,7 +11,8 @@ struct CaptureOptions {
     double from = 0.0; // seconds of show time
     double to = -1.0;  // negative: the whole song plus the closing margin
     std::string output = "plix.mp4";
-    std::string framesDir; // non-empty: numbered PNG frames and a WAV instead of a video
+    std::string framesDir;  // non-empty: numbered PNG frames and a WAV instead of a video
+    std::vector<double> at; // non-empty: only the frames at these seconds, increasing, are written
     bool help = false;
 };
 

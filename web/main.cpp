@@ -1,6 +1,6 @@
 // The browser front: the show in the page's canvas through emscripten's GLUT and GL emulation, one frame
 // per browser frame with its clock ticked from the music heard; or, in the page's test mode, the clock
-// stepped as plix-capture steps it and the frame for the asked time left on the canvas.
+// stepped as plix-capture steps it and the frame of each asked time left on the canvas in turn.
 #include "shell/keys.h"
 #include "show/clock.h"
 #include "show/frame.h"
@@ -21,22 +21,34 @@ void onDisplay() {
     glutPostRedisplay();
 }
 
-// Every frame from 0 is drawn in order, songTime = frame ÷ rate, since the scenes carry their particles
-// and GL state from frame to frame; the last whole frame at or before the time stays on the canvas. The
-// frames before it are drawn into a corner of 8 × 6 pixels: what they leave behind does not depend on
-// the size, and the software renderers of headless browsers take seconds per second of show at full size.
-void drawUpTo(double seconds, double rate) {
-    const int64_t last = static_cast<int64_t>(std::floor(seconds * rate + 1e-9));
-    reshapeFrame(leadInWidth, leadInHeight);
-    for (int64_t frame = 0; frame <= last; frame++) {
-        if (frame == last)
-            reshapeFrame(640, 480);
-        advanceClock(static_cast<double>(frame) / rate);
-        renderFrame();
-    }
-}
+// The test mode: the times asked for, the rate, and the replay's next frame and asked time.
+constexpr int stillsMax = 64;
+double stills[stillsMax];
+int stillCount = 0;
+int nextStill = 0;
+double stillRate = 60.0;
+int64_t nextFrame = 0;
 
 } // namespace
+
+// Draws on to the next asked time and leaves that frame on the canvas. Every frame from 0 is drawn in
+// order, songTime = frame ÷ rate, since the scenes carry their particles and GL state from frame to frame;
+// the last whole frame at or before the time is the one left. The frames before it are drawn into a
+// corner of 8 × 6 pixels: what they leave behind does not depend on the size, and the software renderers
+// of headless browsers take seconds per second of show at full size.
+extern "C" EMSCRIPTEN_KEEPALIVE void drawNextStill() {
+    if (nextStill >= stillCount)
+        return;
+    const int64_t last = static_cast<int64_t>(std::floor(stills[nextStill++] * stillRate + 1e-9));
+    reshapeFrame(leadInWidth, leadInHeight);
+    for (; nextFrame <= last; nextFrame++) {
+        if (nextFrame == last)
+            reshapeFrame(640, 480);
+        advanceClock(static_cast<double>(nextFrame) / stillRate);
+        renderFrame();
+    }
+    tellPage("drawn", "");
+}
 
 // The show's clock, for the page and its tests.
 extern "C" EMSCRIPTEN_KEEPALIVE float showTime() {
@@ -57,18 +69,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     prepareShow(nullptr);
-    double seconds = 0.0;
-    double rate = 0.0;
-    const int test = testModeAsked(&seconds, &rate);
-    if (test < 0) {
-        tellPage("failed",
-                 "The address asks for a still frame, but its time (0 or more) or rate (above 0) is not "
-                 "a number.");
+    stillCount = testModeAsked(stills, stillsMax, &stillRate);
+    if (stillCount < 0) {
+        tellPage("failed", "The address asks for still frames, but its times (0 or more, in increasing "
+                           "order, at most 64) or its rate (above 0) are not numbers that fit.");
         return 1;
     }
-    if (test > 0) {
-        drawUpTo(seconds, rate);
-        tellPage("drawn", "");
+    if (stillCount > 0) {
+        drawNextStill();
         return 0;
     }
     if (!loadMusic())

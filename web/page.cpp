@@ -6,16 +6,21 @@ EM_JS(void, tellPage, (const char* state, const char* message), {
         Module.showState(UTF8ToString(state), UTF8ToString(message));
 });
 
-// 1 with a time of 0 or more and a rate above 0, both finite; 0 without a time; -1 for anything else.
-EM_JS(int, testModeAsked, (double* seconds, double* rate), {
+// The count, with times of 0 or more in increasing order and a rate above 0, all finite; 0 without a time;
+// -1 for anything else.
+EM_JS(int, testModeAsked, (double* times, int capacity, double* rate), {
     const query = new URLSearchParams(location.search);
     if (!query.has("time"))
         return 0;
-    const time = Number(query.get("time"));
+    const asked = query.get("time").split(",").map(Number);
     const frames = Number(query.get("rate") || 60);
-    if (!(time >= 0 && Number.isFinite(time) && frames > 0 && Number.isFinite(frames)))
+    if (asked.length > capacity || !(frames > 0 && Number.isFinite(frames)))
         return -1;
-    HEAPF64[seconds >> 3] = time;
+    for (let i = 0; i < asked.length; i++) {
+        if (!(asked[i] >= 0 && Number.isFinite(asked[i])) || (i > 0 && !(asked[i] > asked[i - 1])))
+            return -1;
+        HEAPF64[(times >> 3) + i] = asked[i];
+    }
     HEAPF64[rate >> 3] = frames;
-    return 1;
+    return asked.length;
 });

@@ -8,7 +8,8 @@ extern "C" {
 // Hands the page a state ("waiting", "playing", "failed", "ended", "drawn") and a sentence to show.
 void tellPage(const char* state, const char* message);
 
-// 1 when the page's address asks for one still frame (?time=T&rate=R, the rate 60 when left out) instead
-// of the live show, with the time and rate filled in; 0 when it does not; -1 when they are not usable.
-int testModeAsked(double* seconds, double* rate);
+// The number of still frames the page's address asks for instead of the live show (?time=T,T,…&rate=R,
+// the rate 60 when left out), at most capacity, their times filled in and the rate; 0 when it asks for
+// none; -1 when they are not usable.
+int testModeAsked(double* times, int capacity, double* rate);
 }

@@ -94,13 +94,18 @@ TEST(Capture, FramesMatchTheHarnessAndSoundMatchesLibopenmpt) {
     EXPECT_NE(sound, std::vector<int16_t>(sound.size())) << "silent";
 }
 
-// A span that starts late follows a lead-in drawn a few pixels small: its frames are a run's from 0.
-TEST(Capture, ALateSpanHasTheFramesOfARunFromTheStart) {
+// A span that starts late follows a lead-in drawn a few pixels small, and the frames asked for with --at
+// (the first at or after each time) lie among frames drawn small: all are a run's from 0.
+TEST(Capture, LateFramesAreThoseOfARunFromTheStart) {
     TempDir dir;
     ASSERT_EQ(runCapture("--to 45.05 -s 72x40 --frames " + (dir.path / "a").string()).status, 0);
     ASSERT_EQ(runCapture("--from 45 --to 45.05 -s 72x40 --frames " + (dir.path / "b").string()).status, 0);
+    ASSERT_EQ(runCapture("--at 30,45.03 -s 72x40 --frames " + (dir.path / "c").string()).status, 0);
     for (const char* name : {"frame_002700.png", "frame_002702.png"})
         EXPECT_EQ(readFile(dir.path / "a" / name), readFile(dir.path / "b" / name)) << name;
+    for (const char* name : {"frame_001800.png", "frame_002702.png"})
+        EXPECT_EQ(readFile(dir.path / "a" / name), readFile(dir.path / "c" / name)) << name;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "c"), fs::directory_iterator()), 3);
 }
 
 // Under the longest legal name, so that the work file beside it needs a shortened name.
