@@ -1,11 +1,14 @@
 // The browser front measured in headless Chromium (SwiftShader's WebGL, no GPU): the download, the time
-// from the viewer's click to the first frame on the music's clock, and the frames per second
-// drawn in each scene over the whole song. Prints what it measured; asserts nothing.
+// from the viewer's click to the first frame on the music's clock, and for each scene over the whole
+// song, at 640 × 480 and 1280 × 720: frames a second, the longest frame after the scene's first second,
+// and the WebGL and draw calls a frame (counted by wrapping the page's context). Prints what it
+// measured; asserts nothing.
 //   node bench/web.mjs [PAGE_DIR]    (default out/web; npm ci in tools/browser first)
 import { readFileSync } from "node:fs";
 import { join } from "node:path";
 import { gzipSync } from "node:zlib";
 import { launchChromium, openPage, serve } from "../tools/browser/chromium.mjs";
+import { countWebGL, sceneFigures } from "../tools/browser/webgl.mjs";
 
 const folder = process.argv[2] || "out/web";
 let bytes = 0, gzipped = 0;
@@ -18,29 +21,23 @@ console.log(`download: ${(bytes / 1e6).toFixed(2)} MB (${(gzipped / 1e6).toFixed
 
 const server = await serve(folder);
 const browser = await launchChromium();
-const page = await openPage(browser, server.site, () => {
-  // Every browser frame after the click, with the show's clock at that frame.
-  addEventListener("click", () => {
-    window.clicked = performance.now();
-    window.frames = [];
-    const watch = () => {
-      window.frames.push([performance.now(), Module._showTime()]);
-      requestAnimationFrame(watch);
-    };
-    requestAnimationFrame(watch);
-  }, true);
-});
-await page.waitForFunction(() => document.getElementById("notice").className === "waiting", { timeout: 60000 });
-await page.mouse.click(320, 240);
-await page.waitForFunction(() => Module._showTime() >= 87, { timeout: 200000, polling: 1000 });
-const { clicked, frames } = await page.evaluate(() => ({ clicked, frames }));
+for (const viewport of [{ width: 640, height: 480 }, { width: 1280, height: 720 }]) {
+  const page = await openPage(browser, server.site, [countWebGL, () => {
+    addEventListener("click", () => { window.clicked = performance.now(); window.webgl.frames = []; }, true);
+  }], viewport);
+  await page.waitForFunction(() => document.getElementById("notice").className === "waiting", { timeout: 60000 });
+  await page.mouse.click(viewport.width / 2, viewport.height / 2);
+  await page.waitForFunction(() => Module._showTime() >= 87, { timeout: 200000, polling: 1000 });
+  const { clicked, frames } = await page.evaluate(() => ({ clicked, frames: webgl.frames }));
+  await page.close();
+
+  console.log(`${viewport.width} × ${viewport.height}: click to the first frame on the music's clock ` +
+              `${(frames.find(([, , , time]) => time > 0)[0] - clicked).toFixed(0)} ms`);
+  for (const [name, from, to] of [["snowfall", 0, 25], ["campfire", 25, 50], ["bus", 50, 82], ["closing", 82, 87]]) {
+    const f = sceneFigures(frames, from, to);
+    console.log(`  ${name} (${from} to ${to} s): ${f.fps.toFixed(1)} frames a second, worst frame ${f.worst.toFixed(0)} ms; ` +
+                `a frame ${f.calls.toFixed(0)} WebGL calls (most ${f.mostCalls}), ${f.draws.toFixed(1)} draws (most ${f.mostDraws})`);
+  }
+}
 await browser.close();
 server.close();
-
-const moving = frames.find(([, time]) => time > 0);
-console.log(`click to the first frame on the music's clock: ${(moving[0] - clicked).toFixed(0)} ms`);
-for (const [name, from, to] of [["snowfall", 0, 25], ["campfire", 25, 50], ["bus", 50, 82], ["closing", 82, 87]]) {
-  const inside = frames.filter(([, time]) => time >= from && time < to);
-  const seconds = (inside.at(-1)[0] - inside[0][0]) / 1000;
-  console.log(`${name} (${from} to ${to} s): ${((inside.length - 1) / seconds).toFixed(1)} frames per second`);
-}

@@ -1,9 +1,10 @@
-// The browser front: the show in the page's canvas through emscripten's GLUT and GL emulation, one frame
+// The browser front: the show in the page's canvas through emscripten's GLUT and the page's own GL, one frame
 // per browser frame with its clock ticked from the music heard; or, in the page's test mode, the clock
 // stepped as plix-capture steps it and the frame of each asked time left on the canvas in turn.
 #include "shell/keys.h"
 #include "show/clock.h"
 #include "show/frame.h"
+#include "web/gl/layer.h"
 #include "web/music.h"
 #include "web/page.h"
 
@@ -18,6 +19,7 @@ void onDisplay() {
         return;
     tickClock(musicTime());
     renderFrame();
+    flushDrawing();
     glutPostRedisplay();
 }
 
@@ -46,6 +48,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void drawNextStill() {
             reshapeFrame(640, 480);
         advanceClock(static_cast<double>(nextFrame) / stillRate);
         renderFrame();
+        flushDrawing();
     }
     tellPage("drawn", "");
 }

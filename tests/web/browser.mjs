@@ -9,6 +9,7 @@ import { join } from "node:path";
 import { fileURLToPath } from "node:url";
 import { compare, installTap, recording, reference, songAt } from "../../tools/browser/audio.mjs";
 import { launchChromium, openPage, serve } from "../../tools/browser/chromium.mjs";
+import { countWebGL, sceneFigures } from "../../tools/browser/webgl.mjs";
 
 const [mode, pageDir, capture] = process.argv.slice(2);
 let failures = 0;
@@ -49,9 +50,10 @@ async function startShow(before, viewport) {
 }
 
 // The show played at 1280 × 720 past the campfire, hidden for 2 s on the way and shown again: what
-// reached the destination against libopenmpt's render, and the clock against the music heard.
+// reached the destination against libopenmpt's render, the clock against the music heard, and the
+// campfire's draws (the page's WebGL context wrapped).
 async function live() {
-  const page = await startShow(installTap, { width: 1280, height: 720 });
+  const page = await startShow([installTap, countWebGL], { width: 1280, height: 720 });
   const clock = () => page.evaluate(() => Module._showTime());
   await page.waitForFunction(() => Module._showTime() >= 30, { timeout: 120000, polling: 100 });
   const other = await browser.newPage();
@@ -61,6 +63,9 @@ async function live() {
   await other.close();
   await page.waitForFunction(() => Module._showTime() >= 54, { timeout: 120000, polling: 100 });
 
+  const fire = sceneFigures(await page.evaluate(() => webgl.frames), 25, 50);
+  check(fire.frames > 100 && fire.mostDraws <= 100, `each of ${fire.frames} campfire frames drew in at most ` +
+        `${fire.mostDraws} draws (${fire.mostCalls} WebGL calls)`);
   const heard = await recording(page), { frames, visibility } = await page.evaluate(() => ({ ...window.tap, chunks: [] }));
   const hiddenAt = visibility.find(([, state]) => state === "hidden")[0];
   const song = reference(fileURLToPath(new URL("../../data/boo.oxm", import.meta.url)), heard.rate);

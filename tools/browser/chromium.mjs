@@ -44,12 +44,13 @@ export async function launchChromium() {
   return browser;
 }
 
-// A new tab at the address, 640 × 480 unless told; `before` runs in the page ahead of its own scripts.
+// A new tab at the address, 640 × 480 unless told; `before` (a function or a list of them) runs in the
+// page ahead of its own scripts.
 export async function openPage(browser, address, before, viewport = { width: 640, height: 480 }) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
   page.on("pageerror", (error) => console.log(`page error: ${error.message}`));
-  if (before) await page.evaluateOnNewDocument(before);
+  for (const script of [before].flat().filter(Boolean)) await page.evaluateOnNewDocument(script);
   await page.goto(address);
   return page;
 }
