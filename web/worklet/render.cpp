@@ -1,5 +1,6 @@
 // The page's audio thread: libopenmpt renders the song inside the AudioWorklet's own scope (music.wasm),
 // from the module's bytes handed over once, a render quantum at a time into two channel buffers.
+#include <cmath>
 #include <cstddef>
 #include <emscripten.h>
 #include <libopenmpt/libopenmpt.h>
@@ -27,10 +28,14 @@ EMSCRIPTEN_KEEPALIVE bool loadSong(const void* bytes, size_t size) {
     return song != nullptr;
 }
 
-// The song from its start, as when it was loaded.
-EMSCRIPTEN_KEEPALIVE void startSong() {
-    if (song)
-        openmpt_module_set_position_seconds(song, 0.0);
+// The song from a position in seconds (past its end, as far into its repeats), which libopenmpt takes
+// to the start of a row; returns the position it plays from, counted across the repeats like the time.
+EMSCRIPTEN_KEEPALIVE double startSong(double seconds) {
+    if (!song)
+        return 0.0;
+    const double length = openmpt_module_get_duration_seconds(song);
+    const double repeats = length > 0.0 ? std::floor(seconds / length) : 0.0;
+    return repeats * length + openmpt_module_set_position_seconds(song, seconds - repeats * length);
 }
 
 // The buffer of channel 0 (left) or 1 (right).
