@@ -10,6 +10,7 @@ namespace {
 constexpr int mostFrames = 1024; // a quantum is 128 frames today; the buffers leave room for more
 
 openmpt_module* song;
+double songLength; // seconds of one pass; libopenmpt works it out by playing the song through
 float channels[2][mostFrames];
 
 } // namespace
@@ -23,9 +24,11 @@ EMSCRIPTEN_KEEPALIVE bool loadSong(const void* bytes, size_t size) {
         openmpt_module_destroy(song);
     song = openmpt_module_create_from_memory2(bytes, size, openmpt_log_func_silent, nullptr, nullptr, nullptr,
                                               nullptr, nullptr, nullptr);
-    if (song)
-        openmpt_module_set_repeat_count(song, -1);
-    return song != nullptr;
+    if (!song)
+        return false;
+    openmpt_module_set_repeat_count(song, -1);
+    songLength = openmpt_module_get_duration_seconds(song);
+    return true;
 }
 
 // The song from a position in seconds (past its end, as far into its repeats), which libopenmpt takes
@@ -33,9 +36,8 @@ EMSCRIPTEN_KEEPALIVE bool loadSong(const void* bytes, size_t size) {
 EMSCRIPTEN_KEEPALIVE double startSong(double seconds) {
     if (!song)
         return 0.0;
-    const double length = openmpt_module_get_duration_seconds(song);
-    const double repeats = length > 0.0 ? std::floor(seconds / length) : 0.0;
-    return repeats * length + openmpt_module_set_position_seconds(song, seconds - repeats * length);
+    const double repeats = songLength > 0.0 ? std::floor(seconds / songLength) : 0.0;
+    return repeats * songLength + openmpt_module_set_position_seconds(song, seconds - repeats * songLength);
 }
 
 // The buffer of channel 0 (left) or 1 (right).
