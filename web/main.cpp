@@ -64,7 +64,7 @@ char sentence[200];
 bool startFromAddress(double* seconds) {
     if (!startAsked(seconds))
         return false;
-    if (!(*seconds >= 0.0)) {
+    if (!(*seconds >= 0.0 && std::isfinite(*seconds))) {
         std::snprintf(sentence, sizeof sentence,
                       "The address's start is not a moment of the show (seconds, 0 or more): it plays "
                       "from the beginning.");
