@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr double sliceMs = 40.0;
+constexpr double sliceMs = 25.0;
 
 double rate = replayRate;
 int64_t nextFrame = 0;  // the first frame not drawn yet

@@ -14,6 +14,6 @@ bool replayFits(double seconds, double rate);
 
 // Draws every frame not drawn yet, in order, up to the last whole frame at or before the moment, which
 // it leaves on the canvas at the canvas's size; then calls done. Returns at once: the frames come in
-// slices of about 40 ms, between which the page paints and answers, and the page is told how far the
+// slices of about 25 ms, between which the page paints and answers, and the page is told how far the
 // replay has come. A call while a replay runs is ignored.
 void replayTo(double seconds, double rate, void (*done)());
