@@ -43,10 +43,6 @@ void openShow(const char* sentence) {
     glutMainLoop();
 }
 
-void openReplayed() {
-    openShow("");
-}
-
 // The test mode: the times asked for, the rate, and the next time.
 constexpr int stillsMax = 64;
 double stills[stillsMax];
@@ -60,24 +56,29 @@ void stillDrawn() {
 
 char sentence[200];
 
-// The moment the address links to, or a sentence saying why the show starts from 0 instead.
-bool startFromAddress(double* seconds) {
-    if (!startAsked(seconds))
-        return false;
-    if (!(*seconds >= 0.0 && std::isfinite(*seconds))) {
+void openReplayed() {
+    openShow(sentence);
+}
+
+// The moment the address links to, 0 without one; a sentence says why a start that is not usable is 0.
+double startFromAddress() {
+    double seconds = 0.0;
+    if (!startAsked(&seconds))
+        return 0.0;
+    if (!(seconds >= 0.0 && std::isfinite(seconds))) {
         std::snprintf(sentence, sizeof sentence,
                       "The address's start is not a moment of the show (seconds, 0 or more): it plays "
                       "from the beginning.");
-        return false;
+        return 0.0;
     }
-    if (!replayFits(*seconds, replayRate)) {
+    if (!replayFits(seconds, replayRate)) {
         std::snprintf(sentence, sizeof sentence,
                       "The address's start, %.10g s, lies beyond the hour this page replays (%.0f s at "
                       "most): it plays from the beginning.",
-                      *seconds, replayMostSeconds);
-        return false;
+                      seconds, replayMostSeconds);
+        return 0.0;
     }
-    return true;
+    return seconds;
 }
 
 } // namespace
@@ -132,11 +133,7 @@ int main(int argc, char** argv) {
     }
     if (!loadMusic())
         return 1;
-    double start = 0.0;
-    if (!startFromAddress(&start)) {
-        openShow(sentence);
-        return 0;
-    }
+    const double start = startFromAddress();
     // The music and its clock start at the moment in whole milliseconds, rounded up: never before the frame.
     startMusicAt(static_cast<int>(std::ceil(start * 1000.0 - 1e-6)));
     replayTo(start, replayRate, openReplayed);
