@@ -6,12 +6,13 @@ var plixAudio = {
   context: null,
   node: null, // a promise of the worklet's node
   playing: false,
-  report: null, // the worklet's last word: song frames handed out by a context frame
+  report: null, // the worklet's last word: song frames handed out by a context frame, from a second
 
-  // The song's bytes, with the page; music.wasm is fetched at once.
+  // The song's bytes, with the page; music.wasm is the download the page started (it counts what has
+  // arrived), or fetched here.
   takeSong(song) {
     this.song = song;
-    this.wasm = fetch("music.wasm").then((response) => {
+    this.wasm = Module.musicWasm || fetch("music.wasm").then((response) => {
       if (!response.ok)
         throw new Error(`music.wasm: ${response.status}`);
       return response.arrayBuffer();
@@ -75,10 +76,11 @@ var plixAudio = {
     Module._musicFailed();
   },
 
-  play() {
+  // The song from a second of it; the worklet reports the row's start it took, whence the clock counts.
+  play(seconds) {
     this.playing = true;
     this.report = null;
-    this.node.then((node) => node.port.postMessage("play"), () => {});
+    this.node.then((node) => node.port.postMessage({ play: seconds }), () => {});
   },
 
   // A hidden page pauses the music, and with it the clock and the show. Shown again, the music goes on
@@ -92,8 +94,8 @@ var plixAudio = {
       requestAnimationFrame(() => this.playing && this.context.resume());
   },
 
-  // Milliseconds of song heard; -1 while nothing is reported or the context is closed. A suspended
-  // context's timestamp stands where its output stopped.
+  // Milliseconds of song heard, counted from the song's start (across its repeats); -1 while nothing is
+  // reported or the context is closed. A suspended context's timestamp stands where its output stopped.
   heardMs() {
     const context = this.context, report = this.report;
     if (!report || context.state === "closed")
@@ -107,14 +109,14 @@ var plixAudio = {
       now = Math.min(context.currentTime, stamp.contextTime + since);
     }
     const frames = report.handed - (report.by - now * context.sampleRate);
-    return Math.max(0, frames) * 1000 / context.sampleRate;
+    return report.from * 1000 + Math.max(0, frames) * 1000 / context.sampleRate;
   },
 
   stop() {
     this.playing = false;
     this.report = null;
     this.node.then((node) => {
-      node.port.postMessage("stop");
+      node.port.postMessage({ stop: true });
       node.disconnect();
     }, () => {});
   },

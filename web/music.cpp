@@ -4,14 +4,17 @@
 
 #include "shell/shutdown.h"
 #include "sound/assetfiles.h"
-#include "sound/sound.h"
 #include "web/page.h"
+#include "web/sound.h"
+
+#include <GL/glut.h>
 
 namespace {
 
 constexpr int mixRate = 44100;
 
 Song* song = nullptr;
+int startMs = 0;
 bool started = false;
 bool ended = false;
 
@@ -41,14 +44,23 @@ extern "C" EMSCRIPTEN_KEEPALIVE void startShow() {
         tellPage("failed", "The sound could not start: this browser gave the page no audio output.");
         return;
     }
-    soundPlaySong(song);
+    soundPlaySongFrom(song, startMs);
     tellPage("playing", "");
+    glutPostRedisplay();
 }
 
 // Called by the page's audio when the song it was handed cannot be played after all.
 extern "C" EMSCRIPTEN_KEEPALIVE void musicFailed() {
     if (!ended)
         tellPage("failed", notLoaded);
+}
+
+void startMusicAt(int ms) {
+    startMs = ms;
+}
+
+bool showStarted() {
+    return started;
 }
 
 int musicTime() {

@@ -7,7 +7,13 @@
 // second. False, and the page told so, when the song cannot be loaded.
 bool loadMusic();
 
-// Whole milliseconds of music heard; 0 until the music plays.
+// Where the viewer's start plays the music from, in milliseconds of the song; 0 unless set.
+void startMusicAt(int ms);
+
+// True once the viewer has started the show (even when the sound then failed to start).
+bool showStarted();
+
+// Whole milliseconds of the song heard, from where it started; that start until the music is heard.
 int musicTime();
 
 // True once a quit key has stopped the show.

@@ -1,4 +1,5 @@
-// The program's side of the page: states handed to the page's script, the test mode read off its address.
+// The program's side of the page: states handed to the page's script, the test mode and the start read off
+// its address.
 #include "web/page.h"
 
 EM_JS(void, tellPage, (const char* state, const char* message), {
@@ -23,4 +24,13 @@ EM_JS(int, testModeAsked, (double* times, int capacity, double* rate), {
     }
     HEAPF64[rate >> 3] = frames;
     return asked.length;
+});
+
+// 1 with the number that ?start= gives (NaN when it is not one), 0 without it.
+EM_JS(int, startAsked, (double* seconds), {
+    const start = new URLSearchParams(location.search).get("start");
+    if (start == null)
+        return 0;
+    HEAPF64[seconds >> 3] = start.trim() ? Number(start) : NaN;
+    return 1;
 });

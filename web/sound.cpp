@@ -1,7 +1,8 @@
 // The sound layer in the page: the song's bytes, read through the stored file callbacks, go to the page's
 // own AudioWorklet (web/audio.js), which plays them on the audio thread; the clock is the music it
 // reports heard, whole milliseconds, never backwards.
-#include "sound/sound.h"
+#include "web/sound.h"
+
 #include "sound/files.h"
 #include "sound/heard.h"
 
@@ -19,7 +20,7 @@ Song* playing;
 EM_JS(void, audioTakeSong, (const unsigned char* bytes, int size),
       { plixAudio.takeSong(HEAPU8.slice(bytes, bytes + size)); });
 EM_JS(int, audioOpen, (int rate), { return plixAudio.open(rate); });
-EM_JS(void, audioPlay, (), { plixAudio.play(); });
+EM_JS(void, audioPlay, (double seconds), { plixAudio.play(seconds); });
 EM_JS(double, audioHeardMs, (), { return plixAudio.heardMs(); });
 EM_JS(void, audioStop, (), { plixAudio.stop(); });
 EM_JS(void, audioClose, (), { plixAudio.close(); });
@@ -64,11 +65,15 @@ Song* soundLoadSong(const char* name) {
 }
 
 void soundPlaySong(Song* song) {
+    soundPlaySongFrom(song, 0);
+}
+
+void soundPlaySongFrom(Song* song, int positionMs) {
     if (!song)
         return;
     playing = song;
-    song->lastReportedMs = 0;
-    audioPlay();
+    song->lastReportedMs = positionMs;
+    audioPlay(positionMs / 1000.0);
 }
 
 int soundGetTime(Song* song) {

@@ -62,11 +62,14 @@ TEST(Data, PicturesHaveTheirFormsAndTransparency) {
                     p.bitDepth == forms[i][2] && p.interlace == PNG_INTERLACE_NONE)
             << pictures[i];
         EXPECT_EQ(p.hasTrns, p.colorType == PNG_COLOR_TYPE_PALETTE) << pictures[i];
-        // The show's decoder gives the high byte of each sample as this reader widens it, top row first.
+        // The show's decoder gives the high byte of each sample as this reader widens it, top row first;
+        // a 16-bit sample's low byte repeats its high byte (as the reader widens 8 bits), so it costs
+        // the download next to nothing.
         Image* image = decodePng(("data/" + pictures[i]).c_str());
         ASSERT_TRUE(image && image->width * image->height * 4 == p.rgba.size()) << pictures[i];
         for (size_t k = 0; k < p.rgba.size(); k++)
-            ASSERT_EQ(image->pixels[k], p.rgba[k] >> 8) << pictures[i] << " sample " << k;
+            ASSERT_TRUE(image->pixels[k] == p.rgba[k] >> 8 && p.rgba[k] % 257 == 0)
+                << pictures[i] << " sample " << k << ": " << p.rgba[k];
         freeImage(image);
     }
     // The campfire: clear sky above row 217, the crowd's ragged band, opaque from row 304.
@@ -74,11 +77,11 @@ TEST(Data, PicturesHaveTheirFormsAndTransparency) {
     EXPECT_EQ(alphaCount(camp, 0, 0, 512, 217, 0.0), 512 * 217);
     EXPECT_EQ(alphaCount(camp, 0, 304, 512, 512, 1.0), 512 * 208);
     EXPECT_GT(alphaCount(camp, 0, 217, 512, 304, 0.0), 5000);
-    // The spark: most opaque in the middle, nearly clear in the corners, nowhere fully either.
+    // The spark: most opaque in the middle, nowhere fully; its far corners clear to the show's decoder.
     const PngPicture spark = picture("Fire.png");
     EXPECT_NEAR(spark.at(32, 32, 3), 0.95, 0.03);
     EXPECT_TRUE(spark.at(0, 0, 3) < 0.03 && spark.at(63, 63, 3) < 0.03);
-    EXPECT_EQ(alphaCount(spark, 0, 0, 64, 64, 0.0) + alphaCount(spark, 0, 0, 64, 64, 1.0), 0);
+    EXPECT_EQ(alphaCount(spark, 0, 0, 64, 64, 1.0), 0);
     // The font: nothing below the sixth row of cells.
     EXPECT_EQ(alphaCount(picture("SouthPark.png"), 0, 192, 512, 512, 0.0), 512 * 320);
 }

@@ -2,6 +2,8 @@
 //   node browser.mjs frames PAGE_DIR PLIX_CAPTURE   the test mode's frames against plix-capture's
 //   node browser.mjs live PAGE_DIR                  the music heard and the clock, hidden and shown again, the
 //                                                   quit keys, a failure in words
+//   node browser.mjs page PAGE_DIR                  the show's 4:3 box, fullscreen, the start button, a link to
+//                                                   a moment, hostile addresses
 import { execFileSync } from "node:child_process";
 import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
@@ -18,9 +20,11 @@ const server = await serve(pageDir);
 const browser = await launchChromium();
 const open = (query = "", before, viewport) => openPage(browser, server.site + query, before, viewport);
 const sleep = (ms) => new Promise((wait) => setTimeout(wait, ms));
-const says = (page, text) => // true once the page's notice says the text, within a minute
-  page.waitForFunction((t) => document.getElementById("notice").textContent === t, { timeout: 60000 }, text)
+const says = (page, text, timeout = 60000) => // true once the page's notice says the text
+  page.waitForFunction((t) => document.getElementById("message").textContent === t, { timeout }, text)
     .then(() => true, () => false);
+const ready = (page, timeout = 60000) => // the start button, focused
+  page.waitForFunction(() => document.activeElement.id === "play", { timeout }).then(() => true, () => false);
 const rgb = (png) => execFileSync("convert", ["png:-", "-depth", "8", "rgb:-"], { input: png, maxBuffer: 1 << 24 });
 
 // One replay from 0 on each side: the page leaves each asked frame on its canvas until told to go on.
@@ -44,8 +48,8 @@ async function frames() {
 
 async function startShow(before, viewport) {
   const page = await open("", before, viewport);
-  check(await says(page, "Click or press a key to start the show (with sound)."), "the page asks for a click");
-  await page.mouse.click(320, 240);
+  check(await ready(page), "the page offers its start button");
+  await page.click("#play");
   return page;
 }
 
@@ -106,6 +110,98 @@ async function live() {
   check(await says(silent, "The show has ended."), "Escape ends the show");
 }
 
-await (mode === "frames" ? frames() : live()).catch((error) => check(false, error.message));
+// The page as a viewer meets it.
+async function viewer() {
+  const until = (page, test, timeout = 5000) => page.waitForFunction(test, { timeout }).then(() => true, () => false);
+  const state = (page) => page.evaluate(() => [document.getElementById("notice").className, Module._showTime()]);
+  const shapes = [[1280, 720, 1, [160, 0, 960, 720]], [720, 1280, 1, [0, 370, 720, 540]],
+                  [640, 480, 1, [0, 0, 640, 480]], [390, 844, 2, [0, 275.75, 390, 292.5]]];
+  for (const [width, height, deviceScaleFactor, box] of shapes) {
+    const page = await open("", undefined, { width, height, deviceScaleFactor });
+    await ready(page);
+    const got = await page.evaluate(() => { const c = document.getElementById("canvas"), r = c.getBoundingClientRect();
+                                            return [r.x, r.y, r.width, r.height, c.width, c.height]; });
+    const want = [...box, Math.round(box[2] * deviceScaleFactor), Math.round(box[3] * deviceScaleFactor)];
+    check(got.every((v, i) => Math.abs(v - want[i]) < 0.01), `at ${width} × ${height} × ${deviceScaleFactor} the ` +
+          `show's box is ${got.slice(0, 4).join(", ")}, its buffer ${got[4]} × ${got[5]}`);
+    if (width === 1280)
+      await fullscreen(page, until, state);
+    await page.close();
+  }
+
+  // By keyboard: Tab and Shift+Tab move between the two buttons without starting the show, Enter starts it.
+  const keyed = await open(), focus = () => keyed.evaluate(() => document.activeElement.id);
+  await ready(keyed);
+  await keyed.keyboard.press("Tab");
+  const [tabbed, [shown]] = [await focus(), await state(keyed)];
+  await keyed.keyboard.down("Shift");
+  await keyed.keyboard.press("Tab");
+  await keyed.keyboard.up("Shift");
+  const back = await focus();
+  await keyed.keyboard.press("Enter");
+  check(tabbed === "fullscreen" && shown === "waiting" && back === "play" && (await state(keyed))[0] === "playing",
+        `by keyboard: Tab to ${tabbed} (${shown}), Shift+Tab to ${back}, Enter starts`);
+  await keyed.close();
+
+  // A link to 47 s: a replay that lets the page paint, the test mode's frame at 47 s behind the button,
+  // and after the click the clock from there (from 0 it would take 47 s to pass 47.2).
+  const linked = await open("?start=47");
+  const moving = await until(linked, () => { // progress seen midway, not only at either end
+    const done = /: (\d+) s done/.exec(document.getElementById("message").textContent);
+    return done && done[1] >= 1 && done[1] <= 40; }, 600000);
+  await ready(linked, 600000);
+  await linked.evaluate(() => { document.getElementById("notice").hidden = true; });
+  const mine = rgb(await linked.screenshot()), still = await open("?time=47");
+  await until(still, () => document.title === "plix ready", 600000);
+  const theirs = rgb(await still.screenshot()), differ = mine.reduce((n, v, i) => n + (v !== theirs[i]), 0);
+  check(moving && differ === 0, `?start=47 opened on the test mode's frame at 47 s (${differ} samples differ), ` +
+        `the replay's progress ${moving ? "moving" : "never seen"} while it ran`);
+  await linked.bringToFront();
+  await linked.evaluate(() => { document.getElementById("notice").hidden = false; });
+  await linked.click("#play");
+  const passed = await until(linked, () => Module._showTime() > 47.2, 20000), readings = [];
+  for (let i = 0; i < 2; i++, await sleep(2000))
+    readings.push(await linked.evaluate(() => [performance.now() / 1000, Module._showTime()]));
+  const pace = (readings[1][1] - readings[0][1]) / (readings[1][0] - readings[0][0]);
+  check(passed && Math.abs(pace - 1) < 0.05, `after the click the clock went on from 47 s: ` +
+        `${readings[0][1].toFixed(3)} s, at ${pace.toFixed(3)} of real time`);
+
+  // Hostile addresses are answered in words, at once.
+  for (const [query, words] of [["?time=1e7", "The address asks for a frame at 10000000 s: this page replays at " +
+      "most 3600 s of the show and 1000000 frames from its start."], ["?start=-1", "The address's start is not a " +
+      "moment of the show (seconds, 0 or more): it plays from the beginning."]]) {
+    const page = await open(query), answered = await says(page, words, 10000);
+    const [ms, [shown, time]] = [await page.evaluate(() => performance.now()), await state(page)];
+    await page.evaluate(() => { document.getElementById("notice").hidden = true; });
+    const framed = rgb(await page.screenshot()).some((v) => v > 40); // a start from 0 shows its first frame
+    check(answered && ms < 2000 && time === 0 && framed === query.startsWith("?start"),
+          `${query} answered in words in ${ms.toFixed(0)} ms (${shown} at ${time} s, ${framed ? "a" : "no"} frame)`);
+    await page.close();
+  }
+}
+
+// Into fullscreen and out by f, the button and a double-click (whose first click starts the show); the
+// button hidden when the pointer is still; Escape in fullscreen only leaves it, outside it ends the show.
+async function fullscreen(page, until, state) {
+  const ways = [["f", () => page.keyboard.press("f")], ["the button", async () => {
+    await page.mouse.move(1000, 600); await page.mouse.move(1010, 610); await page.click("#fullscreen"); }],
+    ["a double-click", () => page.mouse.click(640, 600, { clickCount: 2 })]];
+  for (const [name, toggle] of ways) {
+    await toggle();
+    const into = await until(page, () => document.fullscreenElement?.id === "stage");
+    await toggle();
+    check(into && await until(page, () => !document.fullscreenElement), `${name} toggles fullscreen of the show`);
+  }
+  const hides = await until(page, () => getComputedStyle(document.getElementById("fullscreen")).opacity === "0");
+  await page.keyboard.press("f");
+  await until(page, () => document.fullscreenElement);
+  await page.keyboard.press("Escape");
+  const left = await until(page, () => !document.fullscreenElement), [shown] = await state(page);
+  await page.keyboard.press("Escape");
+  check(hides && left && shown === "playing" && await says(page, "The show has ended."), `the still pointer ` +
+        `hides the button (${hides}); Escape in fullscreen left it (${left}, ${shown}), outside it ended the show`);
+}
+
+await ({ frames, live, page: viewer })[mode]().catch((error) => check(false, error.message));
 await browser.close().then(() => server.close());
 process.exit(failures ? 1 : 0);

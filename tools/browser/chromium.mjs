@@ -15,7 +15,8 @@ export async function serve(folder) {
     const name = new URL(request.url, "http://x").pathname.slice(1) || "index.html";
     try {
       const body = readFileSync(join(folder, name.replace(/[^\w.-]/g, "")));
-      response.writeHead(200, { "Content-Type": types[extname(name)] || "application/octet-stream" });
+      response.writeHead(200, { "Content-Type": types[extname(name)] || "application/octet-stream",
+                                "Content-Length": body.length });
       response.end(body);
     } catch {
       response.writeHead(404).end();

@@ -23,6 +23,8 @@ void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 void emscripten_glClear(GLbitfield mask);
 void emscripten_glClearDepthf(GLfloat depth);
 void emscripten_glHint(GLenum target, GLenum mode);
+void emscripten_glFlush();
+void emscripten_glFinish();
 }
 
 namespace {
@@ -164,6 +166,17 @@ void glClear(GLbitfield mask) {
     flushDrawing();
     emscripten_glClear(mask);
     restartDrawing();
+}
+
+// Both finish what was gathered too.
+void glFlush() {
+    flushDrawing();
+    emscripten_glFlush();
+}
+
+void glFinish() {
+    flushDrawing();
+    emscripten_glFinish();
 }
 
 void glClearDepth(GLclampd depth) {

@@ -1,7 +1,8 @@
 // The page's music on the audio thread: an AudioWorkletProcessor that renders the song with its own
 // libopenmpt (music.wasm, whose glue this follows in music.js), so that the page's main thread, however
 // slow its frames, never holds it up. It reports to the page which song frames it has handed out by
-// which context frame; the page turns that into the clock of music heard.
+// which context frame, and the second of the song it started from; the page turns that into the clock
+// of music heard.
 
 // The glue reads the clock and asks for entropy; an AudioWorkletGlobalScope may offer neither.
 globalThis.performance ??= { now: () => Date.now() };
@@ -42,10 +43,11 @@ class MusicProcessor extends AudioWorkletProcessor {
       console.warn(`music: ${error}`);
     }
     this.port.postMessage({ loaded: this.loaded });
+    // { play: seconds } starts the song there; { stop: true } silences it.
     this.port.onmessage = (event) => {
-      this.playing = event.data === "play";
+      this.playing = "play" in event.data;
       if (this.playing && this.loaded) {
-        this.music._startSong();
+        this.from = this.music._startSong(event.data.play);
         this.handed = this.quanta = 0;
       }
     };
@@ -63,7 +65,7 @@ class MusicProcessor extends AudioWorkletProcessor {
     right.set(heap.subarray(r, r + frames));
     this.handed += frames;
     if (this.quanta++ % reportEvery === 0)
-      this.port.postMessage({ handed: this.handed, by: currentFrame + left.length });
+      this.port.postMessage({ handed: this.handed, by: currentFrame + left.length, from: this.from });
     return true;
   }
 }

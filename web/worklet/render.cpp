@@ -1,5 +1,6 @@
 // The page's audio thread: libopenmpt renders the song inside the AudioWorklet's own scope (music.wasm),
 // from the module's bytes handed over once, a render quantum at a time into two channel buffers.
+#include <cmath>
 #include <cstddef>
 #include <emscripten.h>
 #include <libopenmpt/libopenmpt.h>
@@ -9,6 +10,7 @@ namespace {
 constexpr int mostFrames = 1024; // a quantum is 128 frames today; the buffers leave room for more
 
 openmpt_module* song;
+double songLength; // seconds of one pass; libopenmpt works it out by playing the song through
 float channels[2][mostFrames];
 
 } // namespace
@@ -22,15 +24,20 @@ EMSCRIPTEN_KEEPALIVE bool loadSong(const void* bytes, size_t size) {
         openmpt_module_destroy(song);
     song = openmpt_module_create_from_memory2(bytes, size, openmpt_log_func_silent, nullptr, nullptr, nullptr,
                                               nullptr, nullptr, nullptr);
-    if (song)
-        openmpt_module_set_repeat_count(song, -1);
-    return song != nullptr;
+    if (!song)
+        return false;
+    openmpt_module_set_repeat_count(song, -1);
+    songLength = openmpt_module_get_duration_seconds(song);
+    return true;
 }
 
-// The song from its start, as when it was loaded.
-EMSCRIPTEN_KEEPALIVE void startSong() {
-    if (song)
-        openmpt_module_set_position_seconds(song, 0.0);
+// The song from a position in seconds (past its end, as far into its repeats), which libopenmpt takes
+// to the start of a row; returns the position it plays from, counted across the repeats like the time.
+EMSCRIPTEN_KEEPALIVE double startSong(double seconds) {
+    if (!song)
+        return 0.0;
+    const double repeats = songLength > 0.0 ? std::floor(seconds / songLength) : 0.0;
+    return repeats * songLength + openmpt_module_set_position_seconds(song, seconds - repeats * songLength);
 }
 
 // The buffer of channel 0 (left) or 1 (right).

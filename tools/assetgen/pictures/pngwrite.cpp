@@ -21,9 +21,11 @@ PngData packRgb(int w, int h, const std::vector<float>& rgba, bool withAlpha, in
     for (size_t i = 0; i < size_t(w) * h; i++)
         for (int k = 0; k < channels; k++) {
             const int q = quantize(rgba[i * 4 + k], maxValue);
+            // The decoder keeps a 16-bit sample's high byte; a low byte repeating it deflates to almost
+            // nothing, where the quantised low byte is noise.
             if (bitDepth == 16)
                 png.bytes.push_back(uint8_t(q >> 8));
-            png.bytes.push_back(uint8_t(q & 255));
+            png.bytes.push_back(uint8_t(bitDepth == 16 ? q >> 8 : q));
         }
     return png;
 }
