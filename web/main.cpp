@@ -37,8 +37,10 @@ void onDisplay() {
     glutPostRedisplay();
 }
 
-// The show waits for the viewer, saying the sentence if there is one.
+// The show waits for the viewer, saying the sentence if there is one. The replay has just drawn its frame
+// at the canvas's size, whatever resizes came during it.
 void openShow(const char* sentence) {
+    standingFrameLost = false;
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);
     glutKeyboardFunc(onKeyboard);
