@@ -1,8 +1,8 @@
 // The browser front measured in headless Chromium (SwiftShader's WebGL, no GPU): the download, the time
 // from the address to the start button, the time from the viewer's click to the first frame on the
 // music's clock, and for each scene over the whole song, at 640 × 480 and 1280 × 720: frames a second,
-// the longest frame after the scene's first second, and the WebGL and draw calls a frame (counted by
-// wrapping the page's context). Prints what it measured; asserts nothing.
+// the longest frame after the scene's first second, the WebGL and draw calls a frame (counted by
+// wrapping the page's context) and the frame's time on the main thread. Prints what it measured; asserts nothing.
 //   node bench/web.mjs [PAGE_DIR]    (default out/web; npm ci in tools/browser first)
 import { readFileSync } from "node:fs";
 import { join } from "node:path";
@@ -80,7 +80,8 @@ for (const viewport of [{ width: 640, height: 480 }, { width: 1280, height: 720 
   for (const [name, from, to] of [["snowfall", 0, 25], ["campfire", 25, 50], ["bus", 50, 82], ["closing", 82, 87]]) {
     const f = sceneFigures(frames, from, to);
     console.log(`  ${name} (${from} to ${to} s): ${f.fps.toFixed(1)} frames a second, worst frame ${f.worst.toFixed(0)} ms; ` +
-                `a frame ${f.calls.toFixed(0)} WebGL calls (most ${f.mostCalls}), ${f.draws.toFixed(1)} draws (most ${f.mostDraws})`);
+                `a frame ${f.calls.toFixed(0)} WebGL calls (most ${f.mostCalls}), ${f.draws.toFixed(1)} draws (most ${f.mostDraws}), ` +
+                `${f.ownMs.toFixed(2)} ms on the main thread (median)`);
   }
 }
 await browser.close();

@@ -3,7 +3,8 @@
 // it. Shared by the page's tests and its benchmark.
 
 // Runs in the page ahead of its scripts (openPage's `before`). window.webgl.frames holds
-// [start (ms), WebGL calls, draw calls, the show's clock] for every animation frame.
+// [start (ms), WebGL calls, draw calls, the show's clock, the frame's time on the main thread (ms)] for
+// every animation frame.
 export function countWebGL() {
   const counts = (window.webgl = { calls: 0, draws: 0, frames: [] });
   const draws = new Set(["drawArrays", "drawElements"]);
@@ -31,12 +32,12 @@ export function countWebGL() {
     const [start, calls, drawn] = [performance.now(), counts.calls, counts.draws];
     callback(time);
     if (typeof Module !== "undefined" && Module._showTime)
-      counts.frames.push([start, counts.calls - calls, counts.draws - drawn, Module._showTime()]);
+      counts.frames.push([start, counts.calls - calls, counts.draws - drawn, Module._showTime(), performance.now() - start]);
   });
 }
 
-// Frames a second, the longest gap between frames after the scene's first second, and the most and the
-// mean WebGL and draw calls of the frames whose clock lies in [from, to).
+// Frames a second, the longest gap between frames after the scene's first second, the most and the mean
+// WebGL and draw calls, and the median time on the main thread, of the frames whose clock lies in [from, to).
 export function sceneFigures(frames, from, to) {
   const inside = frames.filter(([, , , time]) => time >= from && time < to);
   const settled = inside.filter(([, , , time]) => time >= from + 1);
@@ -46,7 +47,7 @@ export function sceneFigures(frames, from, to) {
     frames: inside.length,
     fps: (inside.length - 1) / ((inside.at(-1)[0] - inside[0][0]) / 1000),
     worst: Math.max(...gaps),
-    calls: mean(1), draws: mean(2),
+    calls: mean(1), draws: mean(2), ownMs: inside.map((f) => f[4]).sort((a, b) => a - b)[inside.length >> 1],
     mostCalls: Math.max(...inside.map((f) => f[1])), mostDraws: Math.max(...inside.map((f) => f[2])),
   };
 }
