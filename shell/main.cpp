@@ -1,8 +1,9 @@
 // The entry point: the window, the resources, the four callbacks and the main loop.
-#include "shell/keys.h"
 #include "shell/libraries.h"
+#include "shell/shutdown.h"
 #include "shell/startup.h"
 #include "show/clock.h"
+#include "show/controls.h"
 #include "show/frame.h"
 #include "sound/sound.h"
 
@@ -13,6 +14,11 @@ static void onIdle() {
     tickClock(soundGetTime(song));
     glutPostRedisplay();
     glFinish();
+}
+
+static void onKeyboard(unsigned char key, int, int) {
+    if (pressShowKey(key))
+        shutdownShow();
 }
 
 static void onDisplay() {
@@ -29,7 +35,7 @@ int main(int argc, char** argv) {
     keepLibrariesLoaded();
     loadResources();
     glutDisplayFunc(onDisplay);
-    glutReshapeFunc(onReshape);
+    glutReshapeFunc(reshapeFrame);
     glutKeyboardFunc(onKeyboard);
     glutIdleFunc(onIdle);
     glutMainLoop();

@@ -1,15 +1,12 @@
 // The frame state, the GL state of start-up, the show's preparation and the steps of every frame.
 #include "show/frame.h"
 
+#include "show/controls.h"
 #include "show/particles.h"
 #include "show/textures.h"
 #include "show/timeline.h"
 
 #include <GL/glu.h>
-
-float eyeX = 0.0f;
-float eyeZ = -5.0f;
-GLenum shadeModel = GL_SMOOTH;
 
 static double aspect = 1.0;
 static const float eyeY = 0.0f;

@@ -7,11 +7,6 @@
 // The title of the window (and of the page) the show is drawn in.
 inline constexpr const char* showTitle = "plix - NightShore 2003 - veduzuvoz";
 
-// The camera's eye and the shade model, changed by the viewer's keys and read by the next frame.
-extern float eyeX;
-extern float eyeZ;
-extern GLenum shadeModel;
-
 // The GL state the whole show starts from; needs a current context.
 void initGlState();
 
@@ -23,11 +18,6 @@ void prepareShow(void (*startSound)());
 // The viewport and the projection's aspect for a drawing area of this size; a height of 0 (a window
 // minimised or dragged shut) keeps the aspect it had.
 void reshapeFrame(int width, int height);
-
-// The drawing area of the frames that are drawn only for what they leave behind (the particles, the GL
-// state), before the first one that is shown: none of it depends on the size drawn.
-inline constexpr int leadInWidth = 8;
-inline constexpr int leadInHeight = 6;
 
 void clearFrame();
 void setCamera();

@@ -2,8 +2,8 @@
 // per browser frame with its clock ticked from the music heard, from the start or from the moment the
 // address links to (?start=T, the frames before it replayed); or, in the page's test mode, the clock
 // stepped as plix-capture steps it and the frame of each asked time left on the canvas in turn.
-#include "shell/keys.h"
 #include "show/clock.h"
+#include "show/controls.h"
 #include "show/frame.h"
 #include "web/gl/layer.h"
 #include "web/music.h"
@@ -37,12 +37,17 @@ void onDisplay() {
     glutPostRedisplay();
 }
 
+void onKeyboard(unsigned char key, int, int) {
+    if (pressShowKey(key))
+        stopShow();
+}
+
 // The show waits for the viewer, saying the sentence if there is one. The replay has just drawn its frame
 // at the canvas's size, whatever resizes came during it.
 void openShow(const char* sentence) {
     standingFrameLost = false;
     glutDisplayFunc(onDisplay);
-    glutReshapeFunc(onReshape);
+    glutReshapeFunc(reshapeFrame);
     glutKeyboardFunc(onKeyboard);
     tellPage("waiting", sentence);
     glutMainLoop();
@@ -101,7 +106,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE float showTime() {
 
 // The page gave the canvas a new size: the drawing follows it, and a standing frame is drawn again.
 extern "C" EMSCRIPTEN_KEEPALIVE void resizeShow(int width, int height) {
-    onReshape(width, height);
+    reshapeFrame(width, height);
     standingFrameLost = true;
     glutPostRedisplay();
 }

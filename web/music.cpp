@@ -2,7 +2,6 @@
 // it, a quit key stops them and ends the show; every failure is told to the page in words.
 #include "web/music.h"
 
-#include "shell/shutdown.h"
 #include "sound/assetfiles.h"
 #include "web/page.h"
 #include "web/sound.h"
@@ -71,8 +70,8 @@ bool showEnded() {
     return ended;
 }
 
-// The quit keys: the music stops, the last frame stays, the page says the show has ended.
-void shutdownShow() {
+// Once stopped, the page keeps its last frame.
+void stopShow() {
     soundFreeSong(song);
     song = nullptr;
     soundClose();

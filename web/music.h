@@ -16,5 +16,8 @@ bool showStarted();
 // Whole milliseconds of the song heard, from where it started; that start until the music is heard.
 int musicTime();
 
+// A quit key: the music stops, the last frame stays, the page says the show has ended.
+void stopShow();
+
 // True once a quit key has stopped the show.
 bool showEnded();
