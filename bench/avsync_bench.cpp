@@ -9,6 +9,7 @@
 // Usage: avsync_bench [RUNS] [SECONDS]: RUNS with an idle sink, then RUNS with a sink already playing;
 // bench/pulse.sh and bench/pipewire.sh run it on a private server.
 #include "bench/pipewire_path.h"
+#include "show/song.h"
 #include "sound/assetfiles.h"
 #include "sound/sound.h"
 #include "util/assets.h"
@@ -28,7 +29,7 @@
 
 namespace {
 
-constexpr int rate = 44100;
+constexpr int rate = songMixRate;
 constexpr int frameBytes = 2 * sizeof(float);
 const pa_sample_spec spec = {PA_SAMPLE_FLOAT32NE, rate, 2};
 
@@ -359,7 +360,7 @@ void calibrate(const std::string& sink) {
 std::vector<float> renderSong(double seconds) {
     std::vector<float> mono;
     for (int i = 0; i < embeddedAssetCount; ++i) {
-        if (std::strcmp(embeddedAssets[i].name, "data/boo.oxm") != 0)
+        if (std::strcmp(embeddedAssets[i].name, songAsset) != 0)
             continue;
         openmpt_module* m =
             openmpt_module_create_from_memory2(embeddedAssets[i].bytes, embeddedAssets[i].length, nullptr,
@@ -466,7 +467,7 @@ RunResult play(const std::string& sink, const std::vector<float>& song, const st
         std::printf("no audio device\n");
         return result;
     }
-    Song* music = soundLoadSong("data/boo.oxm");
+    Song* music = soundLoadSong(songAsset);
     soundPlaySong(music);
     double played = now();
     std::vector<Reading> clock = {{played, 0}};

@@ -3,6 +3,7 @@
 // spreads around the wall clock from then on, how often two frames see the same time, and the CPU
 // time of the audio thread. Prints, asserts nothing. Usage: clock_bench [SECONDS] [FRAME_MS]
 #include "show/clock.h"
+#include "show/song.h"
 #include "sound/assetfiles.h"
 #include "sound/sound.h"
 
@@ -46,11 +47,11 @@ int main(int argc, char** argv) {
     int frameMs = argc > 2 ? std::atoi(argv[2]) : 10;
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     serveSoundFromAssets();
-    if (!soundInit(44100)) {
+    if (!soundInit(songMixRate)) {
         std::printf("no audio device\n");
         return 1;
     }
-    Song* song = soundLoadSong("data/boo.oxm");
+    Song* song = soundLoadSong(songAsset);
     if (!song) {
         std::printf("no song\n");
         return 1;

@@ -1,6 +1,7 @@
 // Heap benchmark: counts the bytes live on the C heap (every malloc of the process, operator new
 // included) while the program's own steps run: sound start-up, song load, the nine picture decodes,
 // playing. Prints the peak of each step and of the whole. Prints, asserts nothing.
+#include "show/song.h"
 #include "sound/assetfiles.h"
 #include "sound/sound.h"
 #include "util/png.h"
@@ -94,11 +95,11 @@ int main() {
     std::printf("heap at start of main: %.1f KiB\n", base / 1024.0);
     serveSoundFromAssets();
     begin();
-    int ok = soundInit(44100);
+    int ok = soundInit(songMixRate);
     end(ok ? "sound init (SDL, dummy driver)" : "sound init FAILED");
     highest = std::max(highest, peak.load());
     begin();
-    Song* song = soundLoadSong("data/boo.oxm");
+    Song* song = soundLoadSong(songAsset);
     end(song ? "song load (libopenmpt module)" : "song load FAILED");
     highest = std::max(highest, peak.load());
     const char* pictures[] = {"data/HeatTube.png", "data/Flocke.png",    "data/LagerFeuer.png",

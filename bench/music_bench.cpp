@@ -1,5 +1,7 @@
 // Measures how long libopenmpt takes to load the music module (median of runs) and can render the whole
 // song to a 32-bit float stereo WAV for listening and level measurements. Prints, asserts nothing.
+#include "show/song.h"
+
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
@@ -93,7 +95,7 @@ int main(int argc, char** argv) {
     std::printf("load time over %d runs: median %.2f ms (min %.2f, max %.2f); CPU time median %.2f ms\n",
                 runs, sorted[sorted.size() / 2], sorted.front(), sorted.back(), cpu[cpu.size() / 2]);
     if (argc > 3) {
-        const int rate = 44100;
+        const int rate = songMixRate;
         std::vector<float> all;
         std::vector<float> buffer(2 * 4096);
         size_t n;

@@ -2,6 +2,7 @@
 // no latency for a monitor and delivers a monitor's samples some graph cycles after the sink took them;
 // PipeWire's own streams say at which graph cycle (its wall time and clock position) each buffer moves.
 #include "bench/pipewire_path.h"
+#include "show/song.h"
 
 #include <pipewire/pipewire.h>
 #include <spa/param/audio/format-utils.h>
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr int rate = 44100;
+constexpr int rate = songMixRate; // the private servers run at it too
 
 struct Cycle {
     double wall;     // the cycle's start, CLOCK_MONOTONIC seconds

@@ -4,6 +4,7 @@
 
 #include "capture/output.h"
 #include "capture/stop.h"
+#include "show/song.h"
 #include "util/assets.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@
 
 namespace {
 
-const char* const songName = "data/boo.oxm";
 constexpr int64_t piece = 4096; // stereo frames rendered at a time
 
 std::unique_ptr<openmpt::module> song;
@@ -27,9 +27,9 @@ bool failed = false;
 std::string failure;
 
 std::unique_ptr<openmpt::module> openSong(std::string& error) {
-    AssetStream* stream = openAsset(songName);
+    AssetStream* stream = openAsset(songAsset);
     if (stream == nullptr) {
-        error = std::string("the embedded table has no ") + songName;
+        error = std::string("the embedded table has no ") + songAsset;
         return nullptr;
     }
     std::unique_ptr<openmpt::module> module;
@@ -40,7 +40,7 @@ std::unique_ptr<openmpt::module> openSong(std::string& error) {
         module = std::make_unique<openmpt::module>(stream->bytes, static_cast<std::size_t>(stream->length),
                                                    log, controls);
     } catch (const std::exception& e) {
-        error = std::string("cannot load ") + songName + ": " + e.what();
+        error = std::string("cannot load ") + songAsset + ": " + e.what();
     }
     closeAsset(stream);
     return module;

@@ -3,6 +3,7 @@
 #include "shell/startup.h"
 
 #include "show/frame.h"
+#include "show/song.h"
 #include "sound/assetfiles.h"
 #include "sound/sound.h"
 
@@ -13,11 +14,11 @@ Song* song = nullptr;
 
 static void startSound() {
     serveSoundFromAssets();
-    if (!soundInit(44100)) {
+    if (!soundInit(songMixRate)) {
         std::printf("Error upon sound initialization\n");
         std::exit(-2);
     }
-    song = soundLoadSong("data/boo.oxm");
+    song = soundLoadSong(songAsset);
     if (!song) {
         std::printf("Error loading song\n");
         std::exit(-3);

@@ -2,6 +2,7 @@
 // it, a quit key stops them and ends the show; every failure is told to the page in words.
 #include "web/music.h"
 
+#include "show/song.h"
 #include "sound/assetfiles.h"
 #include "web/page.h"
 #include "web/sound.h"
@@ -9,8 +10,6 @@
 #include <GL/glut.h>
 
 namespace {
-
-constexpr int mixRate = 44100;
 
 Song* song = nullptr;
 int startMs = 0;
@@ -23,14 +22,14 @@ constexpr const char* notLoaded = "The music could not be loaded.";
 
 bool loadMusic() {
     serveSoundFromAssets();
-    song = soundLoadSong("data/boo.oxm");
+    song = soundLoadSong(songAsset);
     if (!song) {
         tellPage("failed", notLoaded);
         return false;
     }
     // The sound opens with the page and waits, suspended, for the click; opened again then, it starts
     // at once. A page without an output is told so then.
-    soundInit(mixRate);
+    soundInit(songMixRate);
     return true;
 }
 
@@ -39,7 +38,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void startShow() {
     if (started || ended || !song)
         return;
     started = true;
-    if (!soundInit(mixRate)) {
+    if (!soundInit(songMixRate)) {
         tellPage("failed", "The sound could not start: this browser gave the page no audio output.");
         return;
     }
