@@ -8,8 +8,8 @@
 #include "capture/wav.h"
 #include "capture/writer.h"
 #include "offscreen/offscreen.h"
-#include "show/clock.h"
 #include "show/frame.h"
+#include "show/replay.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -32,7 +32,10 @@ int64_t frameAt(double seconds, int rate) {
 }
 
 // The progress line of the lead-in (the frames before the span) or of the span, counted from since.
-void showProgress(int64_t frame, int64_t firstFrame, int64_t endFrame, Clock::time_point since, bool last) {
+int64_t firstFrame, endFrame;
+Clock::time_point since, lastReport;
+
+void showProgress(int64_t frame, bool last) {
     const bool leadIn = frame < firstFrame || (last && frame == firstFrame);
     const int64_t done = leadIn ? frame : frame - firstFrame;
     const int64_t total = leadIn ? firstFrame : endFrame - firstFrame;
@@ -67,6 +70,15 @@ bool memoryFits(int width, int height, std::string& error) {
         return false;
     }
     return true;
+}
+
+// Between the lead-in's frames: a progress line now and then, and a stop signal ends it.
+bool leadInGoesOn(int64_t frame) {
+    if (Clock::now() - lastReport > std::chrono::milliseconds(500)) {
+        lastReport = Clock::now();
+        showProgress(frame, false);
+    }
+    return stopSignal() == 0;
 }
 
 // Called by the signal thread: unblocks whatever waits on the encoder or the writer.
@@ -116,10 +128,12 @@ int capture(int argc, char** argv) {
     for (const double seconds : options.at)
         if (asked.empty() || frameAt(seconds, options.rate) != asked.back())
             asked.push_back(frameAt(seconds, options.rate));
-    const int64_t firstFrame = asked.empty() ? frameAt(options.from, options.rate) : asked.front();
-    const int64_t endFrame = asked.empty() ? frameAt(to, options.rate) : asked.back() + 1;
-    const auto written = [&](int64_t frame) {
-        return asked.empty() ? frame >= firstFrame : std::binary_search(asked.begin(), asked.end(), frame);
+    firstFrame = asked.empty() ? frameAt(options.from, options.rate) : asked.front();
+    endFrame = asked.empty() ? frameAt(to, options.rate) : asked.back() + 1;
+    // The first frame written at or after this one.
+    const auto nextWritten = [&](int64_t frame) {
+        return asked.empty() ? std::max(frame, firstFrame)
+                             : *std::lower_bound(asked.begin(), asked.end(), frame);
     };
     const int64_t frameCount = asked.empty() ? endFrame - firstFrame : static_cast<int64_t>(asked.size());
     if (frameCount <= 0) {
@@ -166,34 +180,26 @@ int capture(int argc, char** argv) {
         return fail(error, 1);
     }
     startReadback(options.width, options.height);
-    Clock::time_point since = Clock::now(), lastReport = since;
+    since = lastReport = Clock::now();
     bool ok = true;
-    // Frames before the span, and those between asked ones, are drawn too, since the scenes carry their
-    // particles and GL state from frame to frame; what they leave behind does not depend on the size, so
-    // they are drawn into a corner of a few pixels (the scissor keeps the clear there too), and the frames
-    // written at their size.
-    bool small = false;
-    for (int64_t frame = 0; frame < endFrame && ok && stopSignal() == 0; frame++) {
+    // Frames before the span, and those between asked ones, are drawn too, as a lead-in; the frames
+    // written are drawn at their size.
+    for (int64_t frame = 0; frame < endFrame && ok && stopSignal() == 0;) {
+        const int64_t written = nextWritten(frame);
+        if (frame < written) {
+            frame = replayFrames(frame, written, options.rate, options.width, options.height, leadInGoesOn);
+            continue;
+        }
         if (frame == firstFrame && frame > 0) {
-            showProgress(frame, firstFrame, endFrame, since, true);
+            showProgress(frame, true);
             since = Clock::now();
         }
-        if (small == written(frame)) {
-            small = !small;
-            reshapeFrame(small ? leadInWidth : options.width, small ? leadInHeight : options.height);
-            glScissor(0, 0, leadInWidth, leadInHeight);
-            if (small)
-                glEnable(GL_SCISSOR_TEST);
-            else
-                glDisable(GL_SCISSOR_TEST);
-        }
-        advanceClock(static_cast<double>(frame) / options.rate);
-        renderFrame();
-        if (!small)
-            ok = readbackFrame(frame);
+        drawFrameAt(frame, options.rate);
+        ok = readbackFrame(frame);
+        frame++;
         if (Clock::now() - lastReport > std::chrono::milliseconds(500)) {
             lastReport = Clock::now();
-            showProgress(frame + 1, firstFrame, endFrame, since, false);
+            showProgress(frame, false);
         }
     }
     if (ok && stopSignal() == 0)
@@ -212,7 +218,7 @@ int capture(int argc, char** argv) {
         abandon();
         return fail(error.empty() ? "writing a frame failed" : error, 1);
     }
-    showProgress(endFrame, firstFrame, endFrame, since, true);
+    showProgress(endFrame, true);
     if (!finishFrameOutput(out, error))
         return stopSignal() != 0 ? stopped() : fail(error, 1);
     std::fprintf(stderr, "plix-capture: wrote %lld frames at %d per second to %s\n",

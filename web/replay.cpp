@@ -1,11 +1,9 @@
-// The replay: every frame from 0 in order, songTime = frame ÷ rate, since the scenes carry their
-// particles and GL state from frame to frame. The frames before the shown one are drawn into a corner of
-// 8 × 6 pixels: what they leave behind does not depend on the size, and the software renderers of
-// headless browsers take seconds per second of show at full size.
+// The replay: the show's lead-in to the shown frame, in slices (the software renderers of headless
+// browsers take seconds per second of show at full size, and a few milliseconds in the lead-in's corner).
 #include "web/replay.h"
 
-#include "show/clock.h"
 #include "show/frame.h"
+#include "show/replay.h"
 #include "web/gl/layer.h"
 #include "web/page.h"
 
@@ -42,12 +40,24 @@ void drawShown() {
     int width = 640, height = 480;
     emscripten_get_canvas_element_size("#canvas", &width, &height);
     reshapeFrame(width, height);
-    advanceClock(static_cast<double>(lastFrame) / rate);
-    renderFrame();
+    drawFrameAt(lastFrame, rate);
     flushDrawing();
     nextFrame = lastFrame + 1;
     lastFrame = -1;
     whenDone();
+}
+
+// Before each frame of a slice: the last one's GL work is finished, so that the slice's time is the
+// work's and none is left queued for the browser's next paint to wait on. A frame that would end the
+// slice past sliceMs waits for the next slice.
+int64_t sliceFirst;
+double sliceBegan, frameBegan;
+
+bool sliceGoesOn(int64_t frame) {
+    glFinish();
+    const double now = emscripten_get_now(), frameMs = now - frameBegan;
+    frameBegan = now;
+    return frame == sliceFirst || now + frameMs - sliceBegan <= sliceMs;
 }
 
 void replaySlice(void*) {
@@ -55,21 +65,12 @@ void replaySlice(void*) {
         drawShown();
         return;
     }
-    const double began = emscripten_get_now();
-    reshapeFrame(leadInWidth, leadInHeight);
-    // Each frame's GL work is finished within it, so that the slice's time is the work's, and none is
-    // left queued for the browser's next paint to wait on. A frame that would end the slice past
-    // sliceMs waits for the next slice.
-    for (double frameMs = 0.0, now = began; nextFrame < lastFrame; nextFrame++) {
-        if (now > began && now + frameMs - began > sliceMs)
-            break;
-        advanceClock(static_cast<double>(nextFrame) / rate);
-        renderFrame();
-        glFinish();
-        const double drawn = emscripten_get_now();
-        frameMs = drawn - now;
-        now = drawn;
-    }
+    int width = 640, height = 480;
+    emscripten_get_canvas_element_size("#canvas", &width, &height);
+    sliceFirst = nextFrame;
+    sliceBegan = frameBegan = emscripten_get_now();
+    nextFrame = replayFrames(nextFrame, lastFrame, rate, width, height, sliceGoesOn);
+    glFinish();
     tellProgress();
     emscripten_async_call(replaySlice, nullptr, 0);
 }

@@ -1,5 +1,6 @@
 // plix-capture end to end: frames equal to the in-process render, sound equal to libopenmpt's and lined up
 // with the frames, the video's length, and the failures it must report without leaving output behind.
+#include "show/replay.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -57,12 +58,9 @@ TEST(Capture, FramesMatchTheHarnessAndSoundMatchesLibopenmpt) {
     ASSERT_EQ(runCapture("--from 2.5 --to 2.55 --frames " + (dir.path / "f").string()).status, 0);
 
     ASSERT_TRUE(openShowHarness());
-    Frame frame;
-    for (int n = 1; n <= last; n++) {
-        const float t = static_cast<float>(static_cast<double>(n) / rate);
-        const float previous = static_cast<float>(static_cast<double>(n - 1) / rate);
-        frame = drawShowFrame(t, t - previous);
-    }
+    replayFrames(1, last, rate, 640, 480);
+    drawFrameAt(last, rate);
+    const Frame frame = readFrame();
     PngPicture captured;
     ASSERT_TRUE(readPngPicture(fileBytes((dir.path / "f" / "frame_000152.png").string()), captured));
     ASSERT_EQ(captured.width, frame.width);

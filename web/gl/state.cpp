@@ -20,6 +20,7 @@ void emscripten_glTexParameteri(GLenum target, GLenum name, GLint value);
 void emscripten_glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
                              GLint border, GLenum format, GLenum type, const void* pixels);
 void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+void emscripten_glScissor(GLint x, GLint y, GLsizei width, GLsizei height);
 void emscripten_glClear(GLbitfield mask);
 void emscripten_glClearDepthf(GLfloat depth);
 void emscripten_glHint(GLenum target, GLenum mode);
@@ -160,6 +161,11 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     flushDrawing();
     viewport[0] = x, viewport[1] = y, viewport[2] = width, viewport[3] = height;
     emscripten_glViewport(x, y, width, height);
+}
+
+void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
+    flushDrawing();
+    emscripten_glScissor(x, y, width, height);
 }
 
 void glClear(GLbitfield mask) {
