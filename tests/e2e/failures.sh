@@ -22,6 +22,6 @@ done)
 wait_for 20 "[[ \$(cat $work/stdout) == \"\$expected\" ]]" || fail "no pictures: the nine messages in the table's order"
 alive || fail "no pictures: the show did not go on"
 kill -s TERM "$plix_pid"
-wait_exit 10
+wait_exit 20
 [[ $status -eq 143 ]] || fail "status $status after SIGTERM, expected 143"
 echo "ok: 254 without sound, 253 without the song, nine messages without pictures, 143 on SIGTERM"

@@ -35,7 +35,7 @@ wait_for() {
 start_xvfb() {
     Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    wait_for 10 "[[ -s $work/display ]]" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    wait_for 20 "[[ -s $work/display ]]" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=:$(head -1 "$work/display")
 }
 
@@ -59,12 +59,12 @@ start_pulse() {
             --log-target=file:"$dir/log" &
         pulse_pids=($!)
     fi
-    wait_for 10 "pulse info" || fail "the sound server did not start: $(cat "$dir"/*log 2>/dev/null)"
+    wait_for 20 "pulse info" || fail "the sound server did not start: $(cat "$dir"/*log 2>/dev/null)"
     [[ ${1:-} == idle ]] && return 0
     heard=$dir/heard.raw
     env "${pulse_env[@]}" parec -d plix.monitor --raw --format=s16le --latency-msec=10 >"$heard" 2>/dev/null &
     monitor_pid=$!
-    wait_for 10 "pulse list short source-outputs | grep -q ." || fail "the monitor could not be recorded"
+    wait_for 20 "pulse list short source-outputs | grep -q ." || fail "the monitor could not be recorded"
     # Suspending and resuming restarts the sink's rendering at the recorder's latency.
     pulse suspend-sink plix 1 && pulse suspend-sink plix 0 || fail "the sink could not be restarted"
 }
@@ -90,10 +90,10 @@ start_pipewire() {
         DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/no-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$dir/no-bus")
     "${run[@]}" pipewire >"$dir/log" 2>&1 &
     pulse_pids=($!)
-    wait_for 10 "[[ -S $dir/pipewire-0 ]]" || fail "PipeWire did not start: $(cat "$dir/log")"
+    wait_for 20 "[[ -S $dir/pipewire-0 ]]" || fail "PipeWire did not start: $(cat "$dir/log")"
     "${run[@]}" pipewire-pulse >"$dir/pulse.log" 2>&1 & pulse_pids+=($!)
     "${run[@]}" wireplumber >"$dir/wireplumber.log" 2>&1 & pulse_pids+=($!)
-    wait_for 10 "pulse list short sinks | grep -q plix" || fail "no sink on PipeWire: $(cat "$dir"/*log)"
+    wait_for 20 "pulse list short sinks | grep -q plix" || fail "no sink on PipeWire: $(cat "$dir"/*log)"
 }
 
 pulse() { env "${pulse_env[@]}" pactl "$@"; }

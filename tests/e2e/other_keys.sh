@@ -34,6 +34,6 @@ keys l 1 "-9.5 9.5"
 keys s 1 smooth
 alive || fail "a key other than q or Escape ended the show"
 press q
-wait_exit 10
+wait_exit 20
 [[ $status -eq 0 ]] || fail "status $status after q"
 echo "ok: camera keys, shading and other keys"

@@ -22,7 +22,7 @@ for way in q Escape close close; do
     else
         press "$way"
     fi
-    wait_exit 10
+    wait_exit 20
     [[ $status -eq 0 ]] || fail "status $status after $way"
     [[ $(events audio-closed) -eq 1 ]] || fail "the audio device was not closed after $way"
     grep -q Sanitizer "$work/stdout" && fail "a sanitizer report after $way"

@@ -25,6 +25,6 @@ wait_for 30 "[[ \$(events clock) -ge $((mark + 15)) ]]" # 1.4 s at least, howeve
 alive || fail "plix ended when the server went away"
 why=$(clock_runs "$mark") || fail "after the server went away: $why"
 press q
-wait_exit 10
+wait_exit 20
 [[ $status -eq 0 ]] || fail "status $status after q"
 echo "ok: 640x480 window \"$title\", frames on the clock with and without the server"

@@ -112,7 +112,7 @@ async function live() {
 
 // The page as a viewer meets it.
 async function viewer() {
-  const until = (page, test, timeout = 5000) => page.waitForFunction(test, { timeout }).then(() => true, () => false);
+  const until = (page, test, timeout = 20000) => page.waitForFunction(test, { timeout }).then(() => true, () => false);
   const state = (page) => page.evaluate(() => [document.getElementById("notice").className, Module._showTime()]);
   const shapes = [[1280, 720, 1, [160, 0, 960, 720]], [720, 1280, 1, [0, 370, 720, 540]],
                   [640, 480, 1, [0, 0, 640, 480]], [390, 844, 2, [0, 275.75, 390, 292.5]]];
