@@ -69,20 +69,21 @@ bool memoryFits(int width, int height, std::string& error) {
     return true;
 }
 
-// Called by the signal thread: unblocks whatever waits on the encoder or the writer.
-void onStop() {
-    killEncoder();
+// From any thread, on a stop signal or a failure: ends the writer and the music at once and kills the
+// encoder, so that no thread waits for ever on a stream that another has stopped taking or feeding.
+void haltCapture() {
     haltWriter();
+    haltMusic();
+    haltFrameOutput();
 }
 
 // Ends both threads and removes what was made: after a failure, a stop signal or an exception.
 void abandon() {
-    killEncoder();
-    haltWriter();
+    haltCapture();
     std::string ignored;
     stopWriter(ignored);
-    finishMusic(true, ignored);
-    abandonFrameOutput(out);
+    finishMusic(ignored);
+    closeFrameOutput(out, false, ignored);
 }
 
 int stopped() {
@@ -103,7 +104,7 @@ int capture(int argc, char** argv) {
         return fail(error, 2);
     if (!memoryFits(options.width, options.height, error))
         return fail(error, 2);
-    watchStopSignals(onStop);
+    watchStopSignals(haltCapture);
 
     const double songLength = musicDuration();
     if (songLength < 0.0)
@@ -160,8 +161,8 @@ int capture(int argc, char** argv) {
     prepareShow(nullptr);
     reshapeFrame(options.width, options.height);
 
-    startWriter(out);
-    if (!startMusic(out, firstSample, sampleCount, error)) {
+    startWriter(out, haltCapture);
+    if (!startMusic(out, firstSample, sampleCount, haltCapture, error)) {
         abandon();
         return fail(error, 1);
     }
@@ -198,9 +199,11 @@ int capture(int argc, char** argv) {
     }
     if (ok && stopSignal() == 0)
         ok = finishReadback();
+    if (!ok)
+        haltCapture();
     ok = stopWriter(error) && ok;
     std::string musicError;
-    if (!finishMusic(!ok, musicError)) {
+    if (!finishMusic(musicError)) {
         ok = false;
         error = error.empty() ? musicError : error;
     }
@@ -213,10 +216,10 @@ int capture(int argc, char** argv) {
         return fail(error.empty() ? "writing a frame failed" : error, 1);
     }
     showProgress(endFrame, firstFrame, endFrame, since, true);
-    if (!finishFrameOutput(out, error))
+    if (!closeFrameOutput(out, true, error))
         return stopSignal() != 0 ? stopped() : fail(error, 1);
     std::fprintf(stderr, "plix-capture: wrote %lld frames at %d per second to %s\n",
-                 static_cast<long long>(frameCount), options.rate, out.finalPath.c_str());
+                 static_cast<long long>(frameCount), options.rate, out.target.c_str());
     return 0;
 }
 
