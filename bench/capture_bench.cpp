@@ -54,23 +54,25 @@ double encodeOnly(const std::string& frames, const std::string& video, int width
     std::FILE* file = std::fopen(frames.c_str(), "rb");
     const Clock::time_point start = Clock::now();
     bool ok = file != nullptr && openFrameOutput(out, options, samples, error) &&
-              startMusic(out, 0, samples, error);
+              startMusic(out, 0, samples, haltFrameOutput, error);
     reading = 0.0;
     for (long n = 0; n < count && ok; n++) {
         const Clock::time_point a = Clock::now();
         ok = std::fread(frame.bytes.data(), 1, frame.bytes.size(), file) == frame.bytes.size();
         reading += seconds(a, Clock::now());
-        ok = ok && writeFrame(out, n, frame, error);
+        ok = ok && out.writePicture(n, frame, error);
     }
-    closePictures(out);
-    ok = finishMusic(!ok, error) && ok;
-    ok = ok && finishFrameOutput(out, error);
+    if (out.endPictures != nullptr)
+        out.endPictures();
+    if (!ok)
+        haltMusic();
+    ok = finishMusic(error) && ok;
+    ok = closeFrameOutput(out, ok, error);
     const double took = seconds(start, Clock::now());
     if (file != nullptr)
         std::fclose(file);
     if (!ok) {
         std::fprintf(stderr, "capture_bench: encoding failed: %s\n", error.c_str());
-        abandonFrameOutput(out);
         return -1.0;
     }
     std::remove(video.c_str());

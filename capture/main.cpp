@@ -13,6 +13,7 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -72,29 +73,33 @@ bool memoryFits(int width, int height, std::string& error) {
     return true;
 }
 
-// Between the lead-in's frames: a progress line now and then, and a stop signal ends it.
+// From any thread, on a stop signal or a failure: ends the writer and the music at once and kills the
+// encoder, so that no thread waits for ever on a stream that another has stopped taking or feeding.
+std::atomic<bool> halted{false};
+
+void haltCapture() {
+    halted = true;
+    haltWriter();
+    haltMusic();
+    haltFrameOutput();
+}
+
+// Between the lead-in's frames: a progress line now and then; a stop signal or a failure ends it.
 bool leadInGoesOn(int64_t frame) {
     if (Clock::now() - lastReport > std::chrono::milliseconds(500)) {
         lastReport = Clock::now();
         showProgress(frame, false);
     }
-    return stopSignal() == 0;
-}
-
-// Called by the signal thread: unblocks whatever waits on the encoder or the writer.
-void onStop() {
-    killEncoder();
-    haltWriter();
+    return stopSignal() == 0 && !halted;
 }
 
 // Ends both threads and removes what was made: after a failure, a stop signal or an exception.
 void abandon() {
-    killEncoder();
-    haltWriter();
+    haltCapture();
     std::string ignored;
     stopWriter(ignored);
-    finishMusic(true, ignored);
-    abandonFrameOutput(out);
+    finishMusic(ignored);
+    closeFrameOutput(out, false, ignored);
 }
 
 int stopped() {
@@ -115,7 +120,7 @@ int capture(int argc, char** argv) {
         return fail(error, 2);
     if (!memoryFits(options.width, options.height, error))
         return fail(error, 2);
-    watchStopSignals(onStop);
+    watchStopSignals(haltCapture);
 
     const double songLength = musicDuration();
     if (songLength < 0.0)
@@ -174,8 +179,8 @@ int capture(int argc, char** argv) {
     prepareShow(nullptr);
     reshapeFrame(options.width, options.height);
 
-    startWriter(out);
-    if (!startMusic(out, firstSample, sampleCount, error)) {
+    startWriter(out, haltCapture);
+    if (!startMusic(out, firstSample, sampleCount, haltCapture, error)) {
         abandon();
         return fail(error, 1);
     }
@@ -184,7 +189,7 @@ int capture(int argc, char** argv) {
     bool ok = true;
     // Frames before the span, and those between asked ones, are drawn too, as a lead-in; the frames
     // written are drawn at their size.
-    for (int64_t frame = 0; frame < endFrame && ok && stopSignal() == 0;) {
+    for (int64_t frame = 0; frame < endFrame && ok && stopSignal() == 0 && !halted;) {
         const int64_t written = nextWritten(frame);
         if (frame < written) {
             frame = replayFrames(frame, written, options.rate, options.width, options.height, leadInGoesOn);
@@ -202,11 +207,13 @@ int capture(int argc, char** argv) {
             showProgress(frame, false);
         }
     }
-    if (ok && stopSignal() == 0)
+    if (ok && stopSignal() == 0 && !halted)
         ok = finishReadback();
+    if (!ok)
+        haltCapture();
     ok = stopWriter(error) && ok;
     std::string musicError;
-    if (!finishMusic(!ok, musicError)) {
+    if (!finishMusic(musicError)) {
         ok = false;
         error = error.empty() ? musicError : error;
     }
@@ -219,10 +226,10 @@ int capture(int argc, char** argv) {
         return fail(error.empty() ? "writing a frame failed" : error, 1);
     }
     showProgress(endFrame, true);
-    if (!finishFrameOutput(out, error))
+    if (!closeFrameOutput(out, true, error))
         return stopSignal() != 0 ? stopped() : fail(error, 1);
     std::fprintf(stderr, "plix-capture: wrote %lld frames at %d per second to %s\n",
-                 static_cast<long long>(frameCount), options.rate, out.finalPath.c_str());
+                 static_cast<long long>(frameCount), options.rate, out.target.c_str());
     return 0;
 }
 

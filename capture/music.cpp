@@ -23,6 +23,7 @@ constexpr int64_t piece = 4096; // stereo frames rendered at a time
 std::unique_ptr<openmpt::module> song;
 std::thread renderer;
 std::atomic<bool> cancelled{false};
+void (*onFailed)() = nullptr;
 bool failed = false;
 std::string failure;
 
@@ -50,6 +51,15 @@ bool stopped() {
     return cancelled || stopSignal() != 0;
 }
 
+// A failed write after a halt is the halt's doing, not a failure of the music.
+void fail(const std::string& error) {
+    if (stopped())
+        return;
+    failed = true;
+    failure = error;
+    onFailed();
+}
+
 void render(FrameOutput* out, int64_t firstSample, int64_t count) {
     try {
         std::vector<int16_t> samples(2 * piece);
@@ -65,17 +75,17 @@ void render(FrameOutput* out, int64_t firstSample, int64_t count) {
             const std::size_t n = static_cast<std::size_t>(std::min(count, piece));
             const std::size_t got = song->read_interleaved_stereo(captureSampleRate, n, samples.data());
             std::fill(samples.begin() + 2 * static_cast<std::ptrdiff_t>(got), samples.end(), 0);
-            if (!writeSound(*out, samples.data(), n, failure)) {
-                failed = true;
+            std::string error;
+            if (!out->writeSound(samples.data(), n, error)) {
+                fail(error);
                 return;
             }
             count -= static_cast<int64_t>(n);
         }
-        if (count == 0 && !closeSound(*out, failure))
-            failed = true;
+        if (count == 0)
+            out->endSound();
     } catch (const std::exception& e) {
-        failed = true;
-        failure = std::string("rendering the music failed: ") + e.what();
+        fail(std::string("rendering the music failed: ") + e.what());
     }
 }
 
@@ -87,18 +97,23 @@ double musicDuration() {
     return module ? module->get_duration_seconds() : -1.0;
 }
 
-bool startMusic(FrameOutput& out, int64_t firstSample, int64_t count, std::string& error) {
+bool startMusic(FrameOutput& out, int64_t firstSample, int64_t count, void (*onFailure)(),
+                std::string& error) {
     song = openSong(error);
     if (!song)
         return false;
     song->set_repeat_count(-1);
+    onFailed = onFailure;
     cancelled = failed = false;
     renderer = std::thread(render, &out, firstSample, count);
     return true;
 }
 
-bool finishMusic(bool cancel, std::string& error) {
-    cancelled = cancel;
+void haltMusic() {
+    cancelled = true;
+}
+
+bool finishMusic(std::string& error) {
     if (renderer.joinable())
         renderer.join();
     song.reset();

@@ -17,7 +17,11 @@ inline int64_t sampleAt(int64_t frame, int rate) {
 double musicDuration();
 
 // Loads the module and starts a thread that renders stereo samples firstSample to firstSample + count
-// of the repeating song, 16-bit interleaved, into the output's sound as fast as it takes them.
-bool startMusic(FrameOutput& out, int64_t firstSample, int64_t count, std::string& error);
-// Waits for that thread (stopping it first when cancel is set); false with the reason if it failed.
-bool finishMusic(bool cancel, std::string& error);
+// of the repeating song, 16-bit interleaved, into the output's sound as fast as it takes them. If that
+// fails, the thread calls onFailure, to stop the rest of the capture.
+bool startMusic(FrameOutput& out, int64_t firstSample, int64_t count, void (*onFailure)(),
+                std::string& error);
+// Stops the thread before its next piece; safe from any thread.
+void haltMusic();
+// Waits for the thread; false with the reason if it failed.
+bool finishMusic(std::string& error);

@@ -22,6 +22,7 @@ struct Job {
 constexpr size_t queueDepth = 3;
 
 FrameOutput* output = nullptr;
+void (*onFailed)() = nullptr;
 std::thread worker;
 std::mutex lock;
 std::condition_variable changed;
@@ -31,6 +32,20 @@ bool closing = false;  // write what is queued, then end
 bool stopping = false; // end at once
 bool failed = false;
 std::string failure;
+
+// Records the writer's failure, unless it was halted and its write failed for that, and stops the rest.
+void fail(const std::string& error) {
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (stopping)
+            return;
+        failed = true;
+        failure = error;
+        pending.clear();
+    }
+    changed.notify_all();
+    onFailed();
+}
 
 void writeLoop() {
     PngData frame;
@@ -46,7 +61,7 @@ void writeLoop() {
             if (stopping)
                 return;
             if (pending.empty()) {
-                closePictures(*output);
+                output->endPictures();
                 return;
             }
             job = std::move(pending.front());
@@ -55,16 +70,12 @@ void writeLoop() {
         changed.notify_all();
         flipGlRows(job.rgba.data(), output->width, output->height, frame.bytes.data(), 3);
         std::string error;
-        const bool ok = writeFrame(*output, job.frameIndex, frame, error);
-        std::lock_guard<std::mutex> guard(lock);
-        spare.push_back(std::move(job.rgba));
-        if (!ok) {
-            failed = true;
-            failure = error;
-            pending.clear();
-            changed.notify_all();
+        if (!output->writePicture(job.frameIndex, frame, error)) {
+            fail(error);
             return;
         }
+        std::lock_guard<std::mutex> guard(lock);
+        spare.push_back(std::move(job.rgba));
     }
 }
 
@@ -72,17 +83,15 @@ void writeGuarded() {
     try {
         writeLoop();
     } catch (const std::exception& e) {
-        std::lock_guard<std::mutex> guard(lock);
-        failed = true;
-        failure = std::string("writing a frame failed: ") + e.what();
-        changed.notify_all();
+        fail(std::string("writing a frame failed: ") + e.what());
     }
 }
 
 } // namespace
 
-void startWriter(FrameOutput& out) {
+void startWriter(FrameOutput& out, void (*onFailure)()) {
     output = &out;
+    onFailed = onFailure;
     closing = stopping = failed = false;
     failure.clear();
     worker = std::thread(writeGuarded);

@@ -7,7 +7,8 @@
 
 struct FrameOutput;
 
-void startWriter(FrameOutput& out);
+// onFailure is called from the writer thread when a frame fails, to stop the rest of the capture.
+void startWriter(FrameOutput& out, void (*onFailure)());
 // Copies one RGBA frame, bottom row first as GL reads it, into the queue; blocks while the queue is full.
 // False once the writer has failed.
 bool submitFrame(int64_t frameIndex, const unsigned char* rgba);

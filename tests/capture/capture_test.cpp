@@ -31,14 +31,14 @@ std::string readFile(const fs::path& path) {
     return {bytes.begin(), bytes.end()};
 }
 
-// Runs plix-capture with the given arguments, and an environment prefix such as "PATH=/x".
+// Runs plix-capture with the given arguments, after a prefix such as an environment "PATH=/x".
 struct CaptureRun {
     int status;
     std::string err;
 };
-CaptureRun runCapture(const std::string& args, const std::string& env = "") {
+CaptureRun runCapture(const std::string& args, const std::string& prefix = "") {
     const fs::path err = fs::temp_directory_path() / ("capture-err-" + std::to_string(getpid()));
-    const std::string command = env + " " + capture + " " + args + " 2> " + err.string();
+    const std::string command = prefix + " " + capture + " " + args + " 2> " + err.string();
     const int raw = std::system(command.c_str());
     CaptureRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(err)};
     fs::remove(err);
@@ -182,6 +182,31 @@ TEST(Capture, FailuresAreReportedAndLeaveNothingBehind) {
     EXPECT_EQ(readFile(dir.path / "full" / "keep.txt"), "mine");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1)
         << "work left behind";
+}
+
+// An encoder that stops taking one stream mid-run while it leaves the other unread (the writer's pictures,
+// then the music's sound) ends the run at once with status 1 and the first failure's reason, the encoder
+// killed and nothing left. A run that hangs is stopped by timeout after 120 s.
+TEST(Capture, AnEncoderThatStopsTakingAStreamEndsTheRun) {
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0); // an encoder left running comes to this process
+    TempDir dir;
+    const fs::path ffmpeg = dir.path / "ffmpeg";
+    const std::pair<const char*, const char*> encoders[] = {
+        {"stopped taking frames", "head -c 100000 > /dev/null; exec sleep 300 <&- > /dev/null"},
+        {"stopped taking sound", "exec sleep 300 3<&- > /dev/null"},
+    };
+    for (const auto& [message, script] : encoders) {
+        TempDir out;
+        std::ofstream(ffmpeg) << "#!/bin/sh\n" << script << "\n";
+        fs::permissions(ffmpeg, fs::perms::owner_all);
+        const CaptureRun run = runCapture("--to 60 -s 64x48 -o " + (out.path / "show.mp4").string(),
+                                          "PATH=" + dir.path.string() + ":$PATH timeout -k 10 120");
+        EXPECT_EQ(run.status, 1) << message << ": " << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_TRUE(fs::is_empty(out.path)) << message;
+        int status = 0;
+        EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1) << message << ": the encoder outlived plix-capture";
+    }
 }
 
 // An earlier run's work is named and kept.
