@@ -2,7 +2,6 @@
 #include "show/fire.h"
 
 #include "show/clock.h"
-#include "show/quad.h"
 #include "show/textures.h"
 
 #include <GL/gl.h>
@@ -27,31 +26,15 @@ void drawFire() {
 
 void drawSpark(const Particle& spark) {
     swayX = static_cast<float>(500.0 + 200.0 * std::sin(songTime / 4.0));
-    glColor4f(spark.color[0], spark.color[1], spark.color[2], spark.color[3]);
-    glPushMatrix();
     // The pull towards the sway line grows as the spark rises: none at y = 500, full at the top edge.
     const float offset = spark.position[0] - swayX;
     const float pulled = offset * (spark.position[1] / 500.0f);
-    const float drawnX = swayX + pulled;
-    glTranslatef(drawnX, spark.position[1], spark.position[2]);
-    glRotatef(spark.angle, 0.0f, 0.0f, 1.0f);
-    drawSpriteQuad();
-    glPopMatrix();
+    drawSprite(spark, swayX + pulled);
 }
 
 void updateFire() {
-    for (Particle& spark : firePool) {
-        spark.life -= frameDelta;
-        if (spark.life < 0.0f)
-            respawnSpark(spark);
-        for (int k = 0; k < 3; k++)
-            spark.position[k] += spark.velocity[k] * frameDelta;
-        for (int c = 0; c < 4; c++) {
-            spark.color[c] += spark.colorRate[c] * frameDelta;
-            if (spark.color[c] < 0.0f)
-                spark.color[c] = 0.0f;
-        }
-    }
+    for (Particle& spark : firePool)
+        stepParticle(spark, respawnSpark, 0);
 }
 
 // The random draws are made one statement at a time, so their order is fixed.
