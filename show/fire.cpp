@@ -3,23 +3,18 @@
 
 #include "show/clock.h"
 #include "show/textures.h"
+#include "show/timeline.h"
 
-#include <GL/gl.h>
 #include <cmath>
 
 // The line the sparks are pulled towards, recomputed from songTime for every spark drawn.
 static float swayX = 0.0f;
 
 void drawFire() {
-    glBindTexture(GL_TEXTURE_2D, texFire);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glCullFace(GL_BACK);
-    // Lighting stays on as the frame set it: a spark is the texture times the light's dim grey for its
-    // whole 10 to 11 s life, so the column reaches the top of the sky. The colour that drawSpark sets,
-    // and its fading, do not show.
+    // Lit by the frame's light: a spark is the texture times the light's dim grey for its whole 10 to
+    // 11 s life, so the column reaches the top of the sky. The colour that drawSpark sets, and its
+    // fading, do not show.
+    setCanvasLayer(texFire, GL_ONE, true);
     for (const Particle& spark : firePool)
         drawSpark(spark);
 }

@@ -2,16 +2,11 @@
 #include "show/snow.h"
 
 #include "show/textures.h"
+#include "show/timeline.h"
 
-#include <GL/gl.h>
-
+// Unlit, each flake in its own colour and fading alpha over what lies below.
 void drawSnow() {
-    glBindTexture(GL_TEXTURE_2D, texFlocke);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glCullFace(GL_BACK);
+    setCanvasLayer(texFlocke, GL_ONE_MINUS_SRC_ALPHA, false);
     for (const Particle& flake : snowPool)
         drawSprite(flake, flake.position[0]);
 }
