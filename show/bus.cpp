@@ -26,17 +26,9 @@ static void drawBus(float zoom) {
 }
 
 void drawBusScene(float t) {
-    setPictureCanvas();
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glCullFace(GL_BACK);
+    setCanvasLayer(texBack, GL_ONE_MINUS_SRC_ALPHA, false);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const float zoom = busZoom(t);
-
-    glBindTexture(GL_TEXTURE_2D, texBack);
     drawCanvasQuad();
 
     // Back to front: figure 7 first, so figure 0 lies on top; the bus covers them all.

@@ -2,56 +2,34 @@
 #include "show/fire.h"
 
 #include "show/clock.h"
-#include "show/quad.h"
 #include "show/textures.h"
+#include "show/timeline.h"
 
-#include <GL/gl.h>
 #include <cmath>
 
 // The line the sparks are pulled towards, recomputed from songTime for every spark drawn.
 static float swayX = 0.0f;
 
 void drawFire() {
-    glBindTexture(GL_TEXTURE_2D, texFire);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glCullFace(GL_BACK);
-    // Lighting stays on as the frame set it: a spark is the texture times the light's dim grey for its
-    // whole 10 to 11 s life, so the column reaches the top of the sky. The colour that drawSpark sets,
-    // and its fading, do not show.
+    // Lit by the frame's light: a spark is the texture times the light's dim grey for its whole 10 to
+    // 11 s life, so the column reaches the top of the sky. The colour that drawSpark sets, and its
+    // fading, do not show.
+    setCanvasLayer(texFire, GL_ONE, true);
     for (const Particle& spark : firePool)
         drawSpark(spark);
 }
 
 void drawSpark(const Particle& spark) {
     swayX = static_cast<float>(500.0 + 200.0 * std::sin(songTime / 4.0));
-    glColor4f(spark.color[0], spark.color[1], spark.color[2], spark.color[3]);
-    glPushMatrix();
     // The pull towards the sway line grows as the spark rises: none at y = 500, full at the top edge.
     const float offset = spark.position[0] - swayX;
     const float pulled = offset * (spark.position[1] / 500.0f);
-    const float drawnX = swayX + pulled;
-    glTranslatef(drawnX, spark.position[1], spark.position[2]);
-    glRotatef(spark.angle, 0.0f, 0.0f, 1.0f);
-    drawSpriteQuad();
-    glPopMatrix();
+    drawSprite(spark, swayX + pulled);
 }
 
 void updateFire() {
-    for (Particle& spark : firePool) {
-        spark.life -= frameDelta;
-        if (spark.life < 0.0f)
-            respawnSpark(spark);
-        for (int k = 0; k < 3; k++)
-            spark.position[k] += spark.velocity[k] * frameDelta;
-        for (int c = 0; c < 4; c++) {
-            spark.color[c] += spark.colorRate[c] * frameDelta;
-            if (spark.color[c] < 0.0f)
-                spark.color[c] = 0.0f;
-        }
-    }
+    for (Particle& spark : firePool)
+        stepParticle(spark, respawnSpark, 0);
 }
 
 // The random draws are made one statement at a time, so their order is fixed.

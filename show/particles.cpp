@@ -1,6 +1,10 @@
-// The three particle pools, their start state and the show's random sequence.
+// The three particle pools, their start state, the show's random sequence, and the sprites' draw and step.
 #include "show/particles.h"
 
+#include "show/clock.h"
+#include "show/quad.h"
+
+#include <GL/gl.h>
 #include <cstdint>
 
 Particle firePool[firePoolSize];
@@ -83,4 +87,26 @@ void initParticlePools() {
     initSnowPool();
     initFirePool();
     initPassengers();
+}
+
+void drawSprite(const Particle& p, float x) {
+    glColor4f(p.color[0], p.color[1], p.color[2], p.color[3]);
+    glPushMatrix();
+    glTranslatef(x, p.position[1], p.position[2]);
+    glRotatef(p.angle, 0.0f, 0.0f, 1.0f);
+    drawSpriteQuad();
+    glPopMatrix();
+}
+
+void stepParticle(Particle& p, void (*respawn)(Particle&), int firstFading) {
+    p.life -= frameDelta;
+    if (p.life < 0.0f)
+        respawn(p);
+    for (int k = 0; k < 3; k++)
+        p.position[k] += p.velocity[k] * frameDelta;
+    for (int c = firstFading; c < 4; c++) {
+        p.color[c] += p.colorRate[c] * frameDelta;
+        if (p.color[c] < 0.0f)
+            p.color[c] = 0.0f;
+    }
 }

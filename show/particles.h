@@ -1,4 +1,5 @@
-// The particle record shared by snowflakes, sparks and bus figures, and the three fixed pools.
+// The particle record shared by snowflakes, sparks and bus figures, the three fixed pools, and the
+// sprite drawing and stepping that flakes and sparks share.
 #pragma once
 
 struct Particle {
@@ -28,3 +29,11 @@ void initSnowPool();
 void initFirePool();
 void initPassengers();
 void initParticlePools();
+
+// The particle's sprite in its colour, centred on (x, its y and z) and turned by its angle, in the GL
+// state its scene set.
+void drawSprite(const Particle& p, float x);
+
+// One step of frameDelta: the life runs down and respawn renews a spent particle, it moves by its
+// velocity, and its colour channels from firstFading on fade at their rates, each held at 0.
+void stepParticle(Particle& p, void (*respawn)(Particle&), int firstFading);

@@ -1,43 +1,20 @@
 // Snowfall: 100 flakes blown out of the duct's mouth, drifting and fading, each back every 9 seconds.
 #include "show/snow.h"
 
-#include "show/clock.h"
-#include "show/quad.h"
 #include "show/textures.h"
+#include "show/timeline.h"
 
-#include <GL/gl.h>
-
+// Unlit, each flake in its own colour and fading alpha over what lies below.
 void drawSnow() {
-    glBindTexture(GL_TEXTURE_2D, texFlocke);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glCullFace(GL_BACK);
+    setCanvasLayer(texFlocke, GL_ONE_MINUS_SRC_ALPHA, false);
     for (const Particle& flake : snowPool)
-        drawFlake(flake);
+        drawSprite(flake, flake.position[0]);
 }
 
-void drawFlake(const Particle& flake) {
-    glColor4f(flake.color[0], flake.color[1], flake.color[2], flake.color[3]);
-    glPushMatrix();
-    glTranslatef(flake.position[0], flake.position[1], flake.position[2]);
-    glRotatef(flake.angle, 0.0f, 0.0f, 1.0f);
-    drawSpriteQuad();
-    glPopMatrix();
-}
-
+// Only a flake's alpha fades.
 void updateSnow() {
-    for (Particle& flake : snowPool) {
-        flake.life -= frameDelta;
-        if (flake.life < 0.0f)
-            respawnFlake(flake);
-        for (int k = 0; k < 3; k++)
-            flake.position[k] += flake.velocity[k] * frameDelta;
-        flake.color[3] += flake.colorRate[3] * frameDelta;
-        if (flake.color[3] < 0.0f)
-            flake.color[3] = 0.0f;
-    }
+    for (Particle& flake : snowPool)
+        stepParticle(flake, respawnFlake, 3);
 }
 
 // The random draws are made one statement at a time, so their order is fixed.

@@ -4,6 +4,5 @@
 #include "show/particles.h"
 
 void drawSnow();
-void drawFlake(const Particle& flake);
 void updateSnow();
 void respawnFlake(Particle& flake);

@@ -1,4 +1,5 @@
-// The timeline: the scene for songTime, the three full-screen pictures and the credits on top.
+// The timeline: the scene for songTime, the GL state of the canvas layers, the three full-screen pictures
+// and the credits on top.
 #include "show/timeline.h"
 
 #include "show/bus.h"
@@ -19,30 +20,37 @@ void setPictureCanvas() {
     glLoadIdentity();
 }
 
-// Covers the picture canvas with one texture. Blending is left as earlier steps set it.
-static void drawPicture(GLuint texture) {
+void setCanvasLayer(GLuint texture, GLenum blendDestination, bool lit) {
+    setPictureCanvas();
     glBindTexture(GL_TEXTURE_2D, texture);
     glEnable(GL_TEXTURE_2D);
-    glEnable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glCullFace(GL_BACK);
+    glCullFace(GL_BACK); // the quads face the viewer: kept whether culling is on or off
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, blendDestination);
+    glDisable(GL_DEPTH_TEST);
+    if (lit)
+        glEnable(GL_LIGHTING);
+    else
+        glDisable(GL_LIGHTING);
+}
+
+// Covers the picture canvas with one texture, blended over what lies below (the campfire's sky over the
+// sparks; the other two pictures are opaque).
+static void drawPicture(GLuint texture) {
+    setCanvasLayer(texture, GL_ONE_MINUS_SRC_ALPHA, false);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     drawCanvasQuad();
 }
 
 void drawHeatTube() {
-    setPictureCanvas();
     drawPicture(texHeatTube);
 }
 
-// Draws in the canvas and with the blend function that drawShow set before the sparks.
 void drawLagerFeuer() {
     drawPicture(texLagerFeuer);
 }
 
 void drawTheEnd() {
-    setPictureCanvas();
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     drawPicture(texTheEnd);
 }
 
@@ -55,9 +63,7 @@ void drawShow() {
         drawSnow();
         updateSnow();
     } else if (songTime < 50.0f) {
-        setPictureCanvas();
         drawFire();
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         drawLagerFeuer();
         updateFire();
     } else if (songTime < 82.0f) {

@@ -156,9 +156,12 @@ void drawNormals(const Mesh* mesh) {
     if (!mesh || mesh->format != GL_N3F_V3F)
         return;
 
+    // Translucent lines over the mesh, in the caller's matrices and depth test.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(0.7f, 0.3f, 0.3f, 0.8f);
 
     glBegin(GL_LINES);
