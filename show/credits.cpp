@@ -33,7 +33,8 @@ void drawCredits() {
     glBindTexture(GL_TEXTURE_2D, texSouthPark);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
 
     glRotatef(static_cast<float>(15.0 * std::sin(t / 5.0)), 0.0f, 0.0f, 1.0f);
     glTranslatef(0.0f, static_cast<float>(100.0 * std::sin(t / 2.0) + 100.0), 0.0f);

@@ -27,7 +27,9 @@ void setCanvasLayer(GLuint texture, GLenum blendDestination, bool lit) {
     glCullFace(GL_BACK); // the quads face the viewer: kept whether culling is on or off
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, blendDestination);
-    glDisable(GL_DEPTH_TEST);
+    // Every layer lies at the same depth: with GL_LEQUAL each covers what was drawn before it.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
     if (lit)
         glEnable(GL_LIGHTING);
     else
