@@ -8,7 +8,11 @@
 void drawSnow() {
     setCanvasLayer(texFlocke, GL_ONE_MINUS_SRC_ALPHA, false);
     for (const Particle& flake : snowPool)
-        drawSprite(flake, flake.position[0]);
+        drawFlake(flake);
+}
+
+void drawFlake(const Particle& flake) {
+    drawSprite(flake, flake.position[0]);
 }
 
 // Only a flake's alpha fades.

@@ -4,5 +4,6 @@
 #include "show/particles.h"
 
 void drawSnow();
+void drawFlake(const Particle& flake);
 void updateSnow();
 void respawnFlake(Particle& flake);
