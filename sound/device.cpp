@@ -4,9 +4,9 @@
 #include "sound/internal.h"
 
 #include <SDL.h>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 namespace {
 
@@ -16,35 +16,61 @@ SDL_AudioDeviceID device;
 int deviceRate;
 Song* playing; // written with the device locked; read by the callback
 
-// What the callback last recorded, for the main thread to interpolate from. The lock is held only
-// for these few stores and loads, never while the module renders.
-std::mutex clockLock;
-uint64_t framesHeard;   // frames played out before the buffer last handed over
-uint64_t framesPending; // frames in that buffer, playing since the callback
-uint64_t callbackTicks; // performance counter at that callback
-bool clockRunning;
+// What the callback last recorded, for the main thread to interpolate from, published under a
+// sequence count that is odd while it is written: neither side ever waits for the other. Written by
+// the callback, or by the main thread with the device locked.
+std::atomic<uint32_t> clockSequence;
+std::atomic<uint64_t> framesHeard;   // frames played out before the buffer last handed over
+std::atomic<uint64_t> framesPending; // frames in that buffer, playing since the callback
+std::atomic<uint64_t> callbackTicks; // performance counter at that callback
+std::atomic<bool> clockRunning;
+
+struct ClockReading {
+    uint64_t heard, pending, ticks;
+    bool running;
+};
+
+void publishClock(const ClockReading& c) {
+    uint32_t sequence = clockSequence.load(std::memory_order_relaxed);
+    clockSequence.store(sequence + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    framesHeard.store(c.heard, std::memory_order_relaxed);
+    framesPending.store(c.pending, std::memory_order_relaxed);
+    callbackTicks.store(c.ticks, std::memory_order_relaxed);
+    clockRunning.store(c.running, std::memory_order_relaxed);
+    clockSequence.store(sequence + 2, std::memory_order_release);
+}
+
+ClockReading readClock() {
+    for (;;) {
+        uint32_t sequence = clockSequence.load(std::memory_order_acquire);
+        ClockReading c = {
+            framesHeard.load(std::memory_order_relaxed), framesPending.load(std::memory_order_relaxed),
+            callbackTicks.load(std::memory_order_relaxed), clockRunning.load(std::memory_order_relaxed)};
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (!(sequence & 1) && clockSequence.load(std::memory_order_relaxed) == sequence)
+            return c;
+    }
+}
 
 bool closesAtExit;
 
 void renderAudio(void*, Uint8* stream, int length) {
     uint64_t now = SDL_GetPerformanceCounter();
+    Song* song = playing;
+    if (song)
+        serverCallbackBegins(now);
     auto* out = reinterpret_cast<float*>(stream);
     size_t frames = static_cast<size_t>(length) / (2 * sizeof(float));
     size_t rendered = 0;
-    if (playing)
-        rendered = openmpt_module_read_interleaved_float_stereo(playing->module, deviceRate, frames, out);
+    if (song)
+        rendered = openmpt_module_read_interleaved_float_stereo(song->module, deviceRate, frames, out);
     if (rendered < frames)
         std::memset(out + 2 * rendered, 0, (frames - rendered) * 2 * sizeof(float));
-    // The server's delay is asked before the clock moves on, so that the clock never runs ahead of it.
-    if (playing)
-        serverAsk(now, deviceRate);
-    std::lock_guard<std::mutex> guard(clockLock);
-    if (!playing)
+    if (!song)
         return;
-    framesHeard += framesPending;
-    framesPending = rendered;
-    callbackTicks = now;
-    clockRunning = true;
+    publishClock({framesHeard.load(std::memory_order_relaxed) + framesPending.load(std::memory_order_relaxed),
+                  rendered, now, true});
 }
 
 // Once the music plays, every way out closes the device: exit() from anywhere (GLUT's own, when the
@@ -78,7 +104,7 @@ int soundInit(int mixRate) {
         return 0;
     }
     deviceRate = mixRate;
-    serverOpen();
+    serverOpen(mixRate);
     return 1;
 }
 
@@ -88,12 +114,7 @@ void soundPlaySong(Song* song) {
     SDL_LockAudioDevice(device);
     openmpt_module_set_position_seconds(song->module, 0.0);
     playing = song;
-    {
-        std::lock_guard<std::mutex> guard(clockLock);
-        framesHeard = 0;
-        framesPending = 0;
-        clockRunning = false;
-    }
+    publishClock({0, 0, 0, false});
     song->lastReportedMs = 0;
     SDL_UnlockAudioDevice(device);
     // Registered once the song is loaded: libopenmpt registers exit handlers of its own while loading,
@@ -106,23 +127,17 @@ void soundPlaySong(Song* song) {
 int soundGetTime(Song* song) {
     if (!song)
         return 0;
-    uint64_t heard, pending, ticks;
-    bool running;
-    {
-        std::lock_guard<std::mutex> guard(clockLock);
-        heard = framesHeard;
-        pending = framesPending;
-        ticks = callbackTicks;
-        running = clockRunning && playing == song;
-    }
-    if (running) {
+    ClockReading c = readClock();
+    // Until the server's share is first known, the clock would run ahead of it.
+    if (c.running && playing == song && serverDelayKnown()) {
         // Between callbacks the buffer last handed over plays at the mix rate; it cannot be heard
         // further than its end before the next callback says so.
-        double seconds = double(SDL_GetPerformanceCounter() - ticks) / double(SDL_GetPerformanceFrequency());
+        double seconds =
+            double(SDL_GetPerformanceCounter() - c.ticks) / double(SDL_GetPerformanceFrequency());
         double frames = seconds * deviceRate;
-        if (frames > double(pending))
-            frames = double(pending);
-        reportHeard((double(heard) + frames - serverDelayFrames()) * 1000.0 / deviceRate,
+        if (frames > double(c.pending))
+            frames = double(c.pending);
+        reportHeard((double(c.heard) + frames - serverDelayFrames()) * 1000.0 / deviceRate,
                     song->lastReportedMs);
     }
     return song->lastReportedMs;

@@ -15,10 +15,12 @@ struct Song {
 };
 
 // The sound server's share of the delay before the music is heard, when SDL plays through a PulseAudio
-// server; nothing otherwise. Open and close on the main thread while the callback does not run; ask
-// from the callback only, with the time it began.
-void serverOpen();
-void serverAsk(uint64_t callbackTicks, int rate);
+// server; nothing otherwise. A thread of its own asks the server, just after a callback began. Open (with
+// the device's rate) and close on the main thread while the callback does not run. The callback marks
+// the start of each run, with the time it began, and never waits.
+void serverOpen(int rate);
+void serverCallbackBegins(uint64_t callbackTicks);
+bool serverDelayKnown();    // false until the first answer, or until the server has had its chances
 double serverDelayFrames(); // frames the clock counts less; any thread
 void serverClose();
 
