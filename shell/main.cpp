@@ -21,6 +21,10 @@ static void onKeyboard(unsigned char key, int, int) {
         shutdownShow();
 }
 
+static void onReshape(int width, int height) {
+    reshapeFrame(width, height);
+}
+
 static void onDisplay() {
     renderFrame();
     glFlush();
@@ -35,7 +39,7 @@ int main(int argc, char** argv) {
     keepLibrariesLoaded();
     loadResources();
     glutDisplayFunc(onDisplay);
-    glutReshapeFunc(reshapeFrame);
+    glutReshapeFunc(onReshape);
     glutKeyboardFunc(onKeyboard);
     glutIdleFunc(onIdle);
     glutMainLoop();
